@@ -1,0 +1,30 @@
+# Flags shared by every target.
+#
+# -fcheck-new: our allocation operators answer null on failure, so the
+#   compiler must test the result of every new-expression before using it.
+# -faligned-new=8: pool blocks are aligned to 8 bytes; with this the compiler
+#   assumes no more of a plain new and sends over-aligned types to the
+#   aligned operators, which honour the requested alignment.
+add_compile_options(
+  $<$<COMPILE_LANGUAGE:CXX>:-fcheck-new>
+  $<$<COMPILE_LANGUAGE:CXX>:-faligned-new=8>
+  $<$<COMPILE_LANGUAGE:CXX>:-Wall>
+  $<$<COMPILE_LANGUAGE:CXX>:-Wextra>)
+
+add_library(zk_platform_libs INTERFACE)
+if(WIN32)
+  # Link the compiler runtime statically so the DLL and the test programs
+  # need only system DLLs under Windows and Wine.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  target_link_libraries(zk_platform_libs INTERFACE psapi)
+else()
+  set(THREADS_PREFER_PTHREAD_FLAG ON)
+  find_package(Threads REQUIRED)
+  target_link_libraries(zk_platform_libs INTERFACE Threads::Threads ${CMAKE_DL_LIBS})
+endif()
+
+if(ZK_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
