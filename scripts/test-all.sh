@@ -1,0 +1,72 @@
+#!/bin/bash
+# Builds and runs every test: Linux, Linux with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and Windows x64 (mingw-w64) under Wine.
+# Exits non-zero if anything fails to build or any test fails.
+set -uo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${ZK_BUILD_DIR:-$root/build}
+jobs=${ZK_JOBS:-$(nproc)}
+
+"$root/scripts/install-deps.sh" || { echo "dependency installation failed"; exit 1; }
+
+export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
+export WINEDEBUG=-all
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "== preparing the Wine prefix"
+  mkdir -p "$WINEPREFIX"
+  WINEDLLOVERRIDES="mscoree,mshtml=" wineboot --init >/dev/null 2>&1
+  wineserver -w
+fi
+
+passed=0
+failed=0
+status=0
+summary=""
+
+# run_config NAME CMAKE-ARGS...: configure, build and test one tree.
+run_config() {
+  local name=$1
+  shift
+  local dir=$build/$name
+  echo "== $name: configure and build"
+  if ! cmake -S "$root" -B "$dir" -G Ninja "$@" >"$dir.configure.log" 2>&1; then
+    cat "$dir.configure.log"
+    summary+="$name: configuration FAILED"$'\n'
+    status=1
+    return
+  fi
+  if ! ninja -C "$dir" -j "$jobs" >"$dir.build.log" 2>&1; then
+    tail -n 60 "$dir.build.log"
+    summary+="$name: build FAILED"$'\n'
+    status=1
+    return
+  fi
+  echo "== $name: test"
+  local log=$dir.test.log
+  (cd "$dir" && ctest --output-on-failure -j "$jobs") 2>&1 | tee "$log"
+  local line
+  line=$(grep -E "tests passed, [0-9]+ tests failed out of [0-9]+" "$log" | tail -n 1)
+  if [[ $line =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
+    local nfailed=${BASH_REMATCH[1]} total=${BASH_REMATCH[2]}
+    passed=$((passed + total - nfailed))
+    failed=$((failed + nfailed))
+    summary+="$name: $((total - nfailed)) of $total test programs passed"$'\n'
+    [ "$nfailed" -eq 0 ] || status=1
+  else
+    summary+="$name: no test result"$'\n'
+    status=1
+  fi
+}
+
+mkdir -p "$build"
+run_config linux -DCMAKE_BUILD_TYPE=Debug -DZK_BUILD_BENCH=ON
+run_config sanitize -DCMAKE_BUILD_TYPE=Debug -DZK_SANITIZE=ON
+run_config windows -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
+
+echo
+echo "== summary"
+printf "%s" "$summary"
+echo "$passed passed, $failed failed"
+exit $status
