@@ -1,0 +1,86 @@
+// Reference counting.
+//
+// `raVodRefObjectC` holds the one atomic counter of an object. A new object
+// starts at 0; its creator takes the first reference. The class that
+// implements Release destroys the object through its virtual deleting
+// destructor when the decrement produced 0, so the memory goes back to the
+// heap of the module that allocated it. The decision is taken from the value
+// the atomic operation itself produced, never from a second read, so two
+// threads releasing the last two references cannot both (or neither) destroy
+// the object.
+//
+// `defRAVODWrapperT<Impl, Iface, id>` gives a class its zkIUnknown part for
+// one interface: QueryInterface answers "ZKIIDUNK" and *id with the object
+// itself (one reference added) and otherwise stores null and answers 1.
+// Its table holds QueryInterface, AddRef, Release, the interface's own slots,
+// then the deleting destructor. The counter is a virtual base so that a class
+// reached through several interface paths still has one counter.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "runtime/interfaces.h"
+
+class raVodRefObjectC {
+ public:
+  raVodRefObjectC(const raVodRefObjectC&) = delete;
+  raVodRefObjectC& operator=(const raVodRefObjectC&) = delete;
+
+  // Current count, for diagnostics and tests only; another thread may change
+  // it at any moment.
+  uint32_t currentRefCount() const {
+    return refCount.load(std::memory_order_relaxed);
+  }
+
+ protected:
+  raVodRefObjectC() : refCount(0) {}
+  ~raVodRefObjectC() = default;
+
+  // Adds one reference; answers the count the increment produced. Relaxed is
+  // enough: taking a reference needs no ordering with other memory.
+  uint32_t incrementRefCount() {
+    return refCount.fetch_add(1, std::memory_order_relaxed) + 1;
+  }
+
+  // Takes one reference off; answers the count the decrement produced.
+  // Acquire-release so that every write made through other references
+  // happens before the destruction that a result of 0 triggers.
+  uint32_t decrementRefCount() {
+    return refCount.fetch_sub(1, std::memory_order_acq_rel) - 1;
+  }
+
+ private:
+  std::atomic<uint32_t> refCount;  // references held on the object
+};
+
+static_assert(sizeof(raVodRefObjectC) == 4, "refCount is one 32-bit counter");
+static_assert(std::atomic<uint32_t>::is_always_lock_free,
+              "reference counts need a lock-free 32-bit atomic");
+
+template <class Impl, class Iface, const zkIIDS* Id>
+class defRAVODWrapperT : public Iface, public virtual raVodRefObjectC {
+ public:
+  uint32_t QueryInterface(const zkIIDS* id, void** out) override {
+    if (out == nullptr) return 1;
+    if (id != nullptr && (id->equal(zkIID_IUnknown) || id->equal(*Id))) {
+      AddRef();
+      *out = static_cast<zkIUnknown*>(static_cast<Iface*>(this));
+      return 0;
+    }
+    *out = nullptr;
+    return 1;
+  }
+
+  uint32_t AddRef() override { return incrementRefCount(); }
+
+  uint32_t Release() override {
+    const uint32_t remaining = decrementRefCount();
+    if (remaining == 0) delete this;
+    return remaining;
+  }
+
+ protected:
+  defRAVODWrapperT() = default;
+  virtual ~defRAVODWrapperT() = default;
+};

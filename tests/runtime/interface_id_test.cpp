@@ -1,0 +1,100 @@
+// Identifier records: layout and the three comparison rules.
+#include "runtime/interface_id.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+zkIIDS makeId(uint32_t length, const char* text) {
+  zkIIDS id{};
+  id.length = length;
+  std::strncpy(id.name, text, sizeof(id.name));
+  return id;
+}
+
+std::string describe(const zkIIDS& id) {
+  return "{" + std::to_string(id.length) + ", \"" +
+         std::string(id.name, strnlen(id.name, sizeof(id.name))) + "\"}";
+}
+
+TEST(InterfaceId, ComparisonRules) {
+  struct Row {
+    zkIIDS a;
+    zkIIDS b;
+    bool equal;
+    const char* why;
+  };
+  const Row rows[] = {
+      {makeId(8, "ZKIIDDSP"), makeId(8, "ZKIIDDSP"), true, "same counted text"},
+      {makeId(8, "ZKIIDDSP"), makeId(8, "zkiiddsp"), false, "counted compare is case-sensitive"},
+      {makeId(4, "ZKIIxxxx"), makeId(4, "ZKIIyyyy"), true, "counted compares only length bytes"},
+      {makeId(8, "ZKIIDDSP"), makeId(0, "ZKIIDDSP"), true, "counted vs uncounted, exact text"},
+      {makeId(0, "ZKIIDDSP"), makeId(8, "ZKIIDDSP"), true, "uncounted vs counted, exact text"},
+      {makeId(8, "ZKIIDDSP"), makeId(0, "zkiiddsp"), false, "mixed compare is case-sensitive"},
+      {makeId(8, "ZKIIDDSP"), makeId(0, "ZKIIDDSPX"), false, "uncounted text longer than count"},
+      {makeId(8, "ZKIIDDSP"), makeId(0, "ZKIIDDS"), false, "uncounted text shorter than count"},
+      {makeId(0, "ZKIIDDSP"), makeId(0, "zkiiddsp"), true, "two uncounted ignore case"},
+      {makeId(0, "ZKCOMNATPTR"), makeId(0, "ZKCOMNATPT"), false, "uncounted prefix"},
+      {makeId(0, ""), makeId(0, ""), true, "two empty uncounted"},
+      {makeId(8, "ZKIIDDSP"), makeId(9, "ZKIIDDSP"), false, "different non-zero lengths"},
+      {makeId(37, "ZKIIDDSP"), makeId(37, "ZKIIDDSP"), false, "length beyond the record"},
+      {makeId(0, "ZKSCR.SYMBOLREF"), zkIID_ISymbolRef, true, "global record"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.why) + ": " + describe(row.a) + " vs " + describe(row.b));
+    EXPECT_EQ(row.equal, row.a.equal(row.b));
+    EXPECT_EQ(row.equal, row.b.equal(row.a)) << "comparison must be symmetric";
+  }
+}
+
+TEST(InterfaceId, UnterminatedNameStaysInsideRecord) {
+  zkIIDS full{};
+  std::memset(full.name, 'A', sizeof(full.name));
+  zkIIDS same = full;
+  EXPECT_TRUE(full.equal(same));
+  same.name[35] = 'a';
+  EXPECT_TRUE(full.equal(same)) << "uncounted names compare ignoring case";
+  zkIIDS counted = full;
+  counted.length = 36;
+  EXPECT_TRUE(counted.equal(full));
+}
+
+TEST(InterfaceId, RecordsOfTheModule) {
+  struct Row {
+    const zkIIDS* id;
+    uint32_t length;
+    const char* text;
+  };
+  const Row rows[] = {
+      {&zkIID_IUnknown, 8, "ZKIIDUNK"},
+      {&zkIID_IDispatch, 8, "ZKIIDDSP"},
+      {&zkIID_IClassFactory, 11, "ZKIIDCLSFAC"},
+      {&zkIID_IException, 12, "ZKIEXCEPTION"},
+      {&zkIID_ITypeInfo, 0, "ZKIIDTYPEINFO"},
+      {&zkIID_IMethodeTypeInfo, 0, "ZKIIDMETHTYPEINFO"},
+      {&zkIID_IPropetyTypeInfo, 0, "ZKIIDPROPTYPEINFO"},
+      {&zkIID_IObjectCollection, 0, "ZKCOMOBJCOLL"},
+      {&zkIID_INativePointer, 0, "ZKCOMNATPTR"},
+      {&zkIID_IExternalConnection, 0, "ZKCOMEXTCONN"},
+      {&zkIID_IEngineFactory, 0, "ZKCOMENGFACT"},
+      {&zkIID_ISymbolRef, 0, "ZKSCR.SYMBOLREF"},
+      {&zkIID_ICharsetFactory, 0, "RAVOD.ICHARSETFACT"},
+      {&zkIID_ICharsetConverter, 0, "RAVOD.ICHARSETCONV"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text);
+    EXPECT_EQ(row.length, row.id->length);
+    EXPECT_STREQ(row.text, row.id->name);
+    for (size_t i = std::strlen(row.text); i < sizeof(row.id->name); ++i) {
+      EXPECT_EQ(0, row.id->name[i]) << "name must be zero-padded at byte " << i;
+    }
+  }
+  const unsigned char* raw = reinterpret_cast<const unsigned char*>(&zkIID_IDispatch);
+  EXPECT_EQ(8, raw[0]);
+  EXPECT_EQ('Z', raw[4]);
+}
+
+}  // namespace
