@@ -2,9 +2,10 @@
 // raVodInitRemoteEngine and unbinds it with raVodTerminateRemoteEngine.
 #include <cstdint>
 
+#include "module/engine_binding.h"
 #include "platform/module_export.h"
 
-ZK_MODULE_EXPORT uint32_t raVodInitRemoteEngine(void* engine) {
+ZK_MODULE_EXPORT uint32_t raVodInitRemoteEngine(zkIUnknown* engine) {
   (void)engine;
   return 0;
 }
