@@ -24,6 +24,21 @@ failed=0
 status=0
 summary=""
 
+# count_cases DIR: sets cases and broken to the test cases that the
+# programs of one tree ran and failed, from the result files they leave.
+count_cases() {
+  local file n f
+  cases=0
+  broken=0
+  for file in "$1"/test-results/*.xml; do
+    [ -f "$file" ] || continue
+    n=$(grep -o -m1 '<testsuites tests="[0-9]*"' "$file" | grep -o '[0-9]*')
+    f=$(grep -o -m1 '<testsuites tests="[0-9]*" failures="[0-9]*"' "$file" | grep -o '[0-9]*"$' | tr -d '"')
+    cases=$((cases + ${n:-0}))
+    broken=$((broken + ${f:-0}))
+  done
+}
+
 # run_config NAME CMAKE-ARGS...: configure, build and test one tree.
 run_config() {
   local name=$1
@@ -44,14 +59,19 @@ run_config() {
   fi
   echo "== $name: test"
   local log=$dir.test.log
+  rm -rf "$dir/test-results"
   (cd "$dir" && ctest --output-on-failure -j "$jobs") 2>&1 | tee "$log"
   local line
   line=$(grep -E "tests passed, [0-9]+ tests failed out of [0-9]+" "$log" | tail -n 1)
   if [[ $line =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
     local nfailed=${BASH_REMATCH[1]} total=${BASH_REMATCH[2]}
-    passed=$((passed + total - nfailed))
-    failed=$((failed + nfailed))
-    summary+="$name: $((total - nfailed)) of $total test programs passed"$'\n'
+    count_cases "$dir"
+    # A program that crashed may have left no result file: count it at least.
+    [ "$broken" -ge "$nfailed" ] || broken=$nfailed
+    [ "$cases" -ge "$broken" ] || cases=$broken
+    passed=$((passed + cases - broken))
+    failed=$((failed + broken))
+    summary+="$name: $((total - nfailed)) of $total test programs passed, $cases test cases run, $broken failed"$'\n'
     [ "$nfailed" -eq 0 ] || status=1
   else
     summary+="$name: no test result"$'\n'
