@@ -1,0 +1,152 @@
+// perThreadValueT<T>: a table that gives each thread its own value slot,
+// keyed by thread identity, and drops the slots of threads that have ended.
+//
+// The table is a lockC and the head of a doubly linked list of nodes; new
+// nodes go to the front, where recently started threads are found first.
+// get() walks the list under the lock. When the calling thread has no node
+// yet, the lookup first sweeps the list, removing every node whose thread no
+// longer runs, then creates the caller's node with a value-initialised T
+// (null for a pointer). So the slots of ended threads linger until some
+// thread makes its first lookup, or until the table is destroyed.
+//
+// The reference that get() answers stays valid while the calling thread runs
+// and the table exists; the thread reads and writes it without the lock.
+// setAll() and destruction run under the lock.
+//
+// A node found under the caller's id but left by an ended thread whose id the
+// caller has inherited (Windows reuses thread ids) is not handed out: the
+// caller gets a fresh slot, as a new thread should.
+//
+// Only the calling thread's slot is offered. A lookup by another thread's id
+// would hand out a slot that its owner reads and writes without a lock.
+//
+// Nodes come from perThreadNodeAllocate / perThreadNodeFree, the module's
+// pooled heap, never from the allocation operators (which themselves look up
+// a table of this kind). If a node cannot be allocated, get() answers a slot
+// shared by all threads in that situation, reset to the value-initialised T
+// on each such answer; nothing is kept for the thread.
+#ifndef ZK_PLATFORM_PER_THREAD_VALUE_H
+#define ZK_PLATFORM_PER_THREAD_VALUE_H
+
+#include <cstddef>
+#include <new>
+
+#include "platform/lock.h"
+#include "platform/thread_ident.h"
+
+// The allocator of the tables' nodes: a block of at least size bytes aligned
+// to 8, or null when out of memory. perThreadNodeFree accepts what
+// perThreadNodeAllocate answered.
+void* perThreadNodeAllocate(std::size_t size);
+void perThreadNodeFree(void* block);
+
+template <class T>
+struct perThreadNodeS {
+  T value;                  // the thread's slot
+  threadIdentC thread;      // the thread owning the slot
+  perThreadNodeS* next;     // towards the back of the list, or null
+  perThreadNodeS* prev;     // towards the front of the list, or null
+};
+
+template <class T>
+class perThreadValueT {
+ public:
+  // An empty table.
+  perThreadValueT() : head(nullptr) {}
+  // A table holding one slot, the calling thread's, set to initial.
+  explicit perThreadValueT(const T& initial) : head(nullptr) { get() = initial; }
+  // Destroys every node in list order, then the lock.
+  ~perThreadValueT();
+
+  perThreadValueT(const perThreadValueT&) = delete;
+  perThreadValueT& operator=(const perThreadValueT&) = delete;
+
+  // The calling thread's slot, created on the thread's first call.
+  T& get();
+  // Assigns value to the calling thread's slot.
+  void set(const T& value) { get() = value; }
+  // Assigns value to the slot of every thread in the table.
+  void setAll(const T& value);
+
+ private:
+  typedef perThreadNodeS<T> nodeS;
+  static_assert(alignof(nodeS) <= 8, "nodes come from 8-aligned pool blocks");
+
+  void removeNode(nodeS* node);
+  void sweepEndedThreads();
+  nodeS* createNodeForCallingThread();
+  static T& slotWhenOutOfMemory();
+
+  lockC lock;   // guards the list and creation, sweeping, setAll, destruction
+  nodeS* head;  // the front of the list, or null when empty
+};
+
+template <class T>
+perThreadValueT<T>::~perThreadValueT() {
+  {
+    lockGuardC guard(lock);
+    while (head) removeNode(head);
+  }
+  lock.destroy();
+}
+
+template <class T>
+T& perThreadValueT<T>::get() {
+  lockGuardC guard(lock);
+  const std::uint32_t wanted = threadIdentC::currentId();
+  for (nodeS* node = head; node; node = node->next) {
+    if (node->thread.id() != wanted) continue;
+    if (node->thread.isCallingThread()) return node->value;
+    break;
+  }
+  sweepEndedThreads();
+  nodeS* node = createNodeForCallingThread();
+  if (!node) return slotWhenOutOfMemory();
+  return node->value;
+}
+
+template <class T>
+void perThreadValueT<T>::setAll(const T& value) {
+  lockGuardC guard(lock);
+  for (nodeS* node = head; node; node = node->next) node->value = value;
+}
+
+template <class T>
+void perThreadValueT<T>::removeNode(nodeS* node) {
+  if (node == head) head = node->next;
+  if (node->prev) node->prev->next = node->next;
+  if (node->next) node->next->prev = node->prev;
+  node->~nodeS();
+  perThreadNodeFree(node);
+}
+
+template <class T>
+void perThreadValueT<T>::sweepEndedThreads() {
+  nodeS* node = head;
+  while (node) {
+    nodeS* next = node->next;
+    if (!node->thread.isRunning()) removeNode(node);
+    node = next;
+  }
+}
+
+template <class T>
+perThreadNodeS<T>* perThreadValueT<T>::createNodeForCallingThread() {
+  void* memory = perThreadNodeAllocate(sizeof(nodeS));
+  if (!memory) return nullptr;
+  nodeS* node = new (memory) nodeS();
+  node->prev = nullptr;
+  node->next = head;
+  if (head) head->prev = node;
+  head = node;
+  return node;
+}
+
+template <class T>
+T& perThreadValueT<T>::slotWhenOutOfMemory() {
+  static T slot;
+  slot = T();
+  return slot;
+}
+
+#endif

@@ -1,0 +1,266 @@
+// Thread handles for POSIX. A pthread has no kernel handle that outlives it,
+// so each thread gets a reference-counted record of our own: the handle is a
+// pointer to it. Every handle on the thread shares the record; the thread's
+// own thread_local holder keeps one reference and marks the record ended
+// when the thread exits, so the record answers "not running" from then on,
+// however long handles keep it.
+//
+// Records and start blocks come from malloc, never from the module's pooled
+// heap: the heap's per-thread table identifies threads through these handles.
+#include <pthread.h>
+#include <stdlib.h>
+
+#include <atomic>
+#include <new>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#endif
+
+#include "platform/thread_handle.h"
+
+namespace {
+
+struct threadRecordS {
+  std::atomic<std::uint32_t> references;  // open handles, plus one for the thread's holder while it runs
+  std::uint32_t threadId;                 // the thread's id (see threadHandleCurrentId)
+  std::atomic<bool> ended;                // set once, when the thread exits
+  std::uint32_t exitCode;                 // valid once ended; guarded by endMutex before
+  std::atomic<bool> reapPending;          // a joinable pthread started by us, not yet joined or detached
+  pthread_t thread;                       // the thread; valid while not ended or while reapPending
+  pthread_mutex_t endMutex;               // orders ended/exitCode with waiters and terminate
+  pthread_cond_t endSignal;               // broadcast when ended is set
+};
+
+struct startBlockS {
+  threadFunctionT function;  // the thread function
+  void* argument;            // its argument
+  threadRecordS* record;     // the new thread's record, with the holder's reference
+};
+
+std::atomic<std::uint32_t> lastThreadId{0};
+
+// All thread_local state is trivially destructible except the holder, so it
+// stays readable while other thread_local destructors run after the holder's.
+thread_local std::uint32_t currentThreadId = 0;
+thread_local threadRecordS* currentRecord = nullptr;
+thread_local bool holderGone = false;
+
+std::uint32_t nextThreadId() {
+  for (;;) {
+    const std::uint32_t id = lastThreadId.fetch_add(1, std::memory_order_relaxed) + 1;
+    if (id != 0 && id != 0xFFFFFFFFu) return id;
+  }
+}
+
+threadRecordS* newRecord(std::uint32_t threadId, std::uint32_t references) {
+  void* memory = malloc(sizeof(threadRecordS));
+  if (!memory) return nullptr;
+  threadRecordS* record = new (memory) threadRecordS;
+  record->references.store(references, std::memory_order_relaxed);
+  record->threadId = threadId;
+  record->ended.store(false, std::memory_order_relaxed);
+  record->exitCode = 0;
+  record->reapPending.store(false, std::memory_order_relaxed);
+  record->thread = pthread_self();
+  pthread_mutex_init(&record->endMutex, nullptr);
+  pthread_cond_init(&record->endSignal, nullptr);
+  return record;
+}
+
+void addReference(threadRecordS* record) { record->references.fetch_add(1, std::memory_order_relaxed); }
+
+void releaseReference(threadRecordS* record) {
+  if (record->references.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+  if (record->reapPending.exchange(false)) pthread_detach(record->thread);
+  pthread_cond_destroy(&record->endSignal);
+  pthread_mutex_destroy(&record->endMutex);
+  record->~threadRecordS();
+  free(record);
+}
+
+void markEnded(threadRecordS* record) {
+  pthread_mutex_lock(&record->endMutex);
+  record->ended.store(true, std::memory_order_release);
+  pthread_cond_broadcast(&record->endSignal);
+  pthread_mutex_unlock(&record->endMutex);
+}
+
+// Marks the thread's record ended when the thread exits.
+class recordHolderC {
+ public:
+  recordHolderC() = default;
+  ~recordHolderC() {
+    holderGone = true;
+    if (!currentRecord) return;
+    threadRecordS* record = currentRecord;
+    currentRecord = nullptr;
+    markEnded(record);
+    releaseReference(record);
+  }
+  recordHolderC(const recordHolderC&) = delete;
+  recordHolderC& operator=(const recordHolderC&) = delete;
+  void arm() {}
+};
+
+thread_local recordHolderC recordHolder;
+
+// Makes record the calling thread's record; it already carries the
+// holder's reference.
+void adoptAsCurrent(threadRecordS* record) {
+  currentThreadId = record->threadId;
+  currentRecord = record;
+  recordHolder.arm();  // constructs the holder, so its destructor runs at thread exit
+}
+
+// The calling thread's record, created on first use; null when out of
+// memory. During thread exit, after the holder has gone, a new record is
+// born ended and kept by nobody but the caller's handle.
+threadRecordS* recordOfCallingThread() {
+  if (currentRecord) return currentRecord;
+  if (holderGone) {
+    threadRecordS* record = newRecord(threadHandleCurrentId(), 0);
+    if (record) record->ended.store(true, std::memory_order_release);
+    return record;
+  }
+  threadRecordS* record = newRecord(threadHandleCurrentId(), 1);
+  if (record) adoptAsCurrent(record);
+  return record;
+}
+
+// Cancellation (terminate) and pthread_exit unwind the thread's stack with a
+// forced unwind that the address sanitizer does not see, so it would keep the
+// shadow of the unwound frames poisoned and then trip over it while the
+// thread exits. Clear the shadow of the stack below this frame: those frames
+// are gone.
+void forgetUnwoundFrames() {
+#if defined(__SANITIZE_ADDRESS__)
+  pthread_attr_t attributes;
+  if (pthread_getattr_np(pthread_self(), &attributes) != 0) return;
+  void* lowest = nullptr;
+  size_t size = 0;
+  pthread_attr_getstack(&attributes, &lowest, &size);
+  pthread_attr_destroy(&attributes);
+  char* const here = static_cast<char*>(__builtin_frame_address(0));
+  if (lowest && here > static_cast<char*>(lowest))
+    __asan_unpoison_memory_region(lowest, static_cast<size_t>(here - static_cast<char*>(lowest)));
+#endif
+}
+
+void* threadTrampoline(void* block) {
+  startBlockS* start = static_cast<startBlockS*>(block);
+  const threadFunctionT function = start->function;
+  void* const argument = start->argument;
+  threadRecordS* const record = start->record;
+  free(start);
+  adoptAsCurrent(record);
+  std::uint32_t code = 0;
+  try {
+    code = function(argument);
+  } catch (...) {
+    forgetUnwoundFrames();
+    throw;
+  }
+  pthread_mutex_lock(&record->endMutex);
+  record->exitCode = code;
+  pthread_mutex_unlock(&record->endMutex);
+  return nullptr;
+}
+
+threadRecordS* recordOf(void* handle) { return static_cast<threadRecordS*>(handle); }
+
+}  // namespace
+
+std::uint32_t threadHandleCurrentId() {
+  if (currentThreadId == 0) currentThreadId = nextThreadId();
+  return currentThreadId;
+}
+
+void* threadHandleDuplicateCurrent() {
+  threadRecordS* record = recordOfCallingThread();
+  if (!record) return nullptr;
+  addReference(record);
+  return record;
+}
+
+void* threadHandleDuplicate(void* handle) {
+  if (!handle) return nullptr;
+  addReference(recordOf(handle));
+  return handle;
+}
+
+void threadHandleClose(void* handle) {
+  if (handle) releaseReference(recordOf(handle));
+}
+
+bool threadHandleIsRunning(void* handle) {
+  return handle && !recordOf(handle)->ended.load(std::memory_order_acquire);
+}
+
+bool threadHandleExitCode(void* handle, std::uint32_t& code) {
+  if (!handle) return false;
+  threadRecordS* record = recordOf(handle);
+  pthread_mutex_lock(&record->endMutex);
+  code = record->ended.load(std::memory_order_relaxed) ? record->exitCode : threadStillActiveCode;
+  pthread_mutex_unlock(&record->endMutex);
+  return true;
+}
+
+void threadHandleWaitForEnd(void* handle) {
+  if (!handle) return;
+  threadRecordS* record = recordOf(handle);
+  pthread_mutex_lock(&record->endMutex);
+  while (!record->ended.load(std::memory_order_relaxed)) pthread_cond_wait(&record->endSignal, &record->endMutex);
+  pthread_mutex_unlock(&record->endMutex);
+  // The thread is past its last use of the record; reap it so that it leaves
+  // nothing behind.
+  if (record->reapPending.exchange(false)) pthread_join(record->thread, nullptr);
+}
+
+bool threadHandleTerminate(void* handle) {
+  if (!handle) return false;
+  threadRecordS* record = recordOf(handle);
+  // Under endMutex the thread cannot finish exiting, so its pthread_t stays
+  // valid for pthread_cancel.
+  pthread_mutex_lock(&record->endMutex);
+  const bool accepted = !record->ended.load(std::memory_order_relaxed) && pthread_cancel(record->thread) == 0;
+  pthread_mutex_unlock(&record->endMutex);
+  return accepted;
+}
+
+bool threadHandleStart(threadFunctionT function, void* argument, void*& handle, std::uint32_t& threadId) {
+  startBlockS* start = static_cast<startBlockS*>(calloc(1, sizeof(startBlockS)));
+  if (!start) return false;
+  // One reference for the caller's handle, one for the new thread's holder.
+  threadRecordS* record = newRecord(nextThreadId(), 2);
+  if (!record) {
+    free(start);
+    return false;
+  }
+  start->function = function;
+  start->argument = argument;
+  start->record = record;
+  pthread_t thread;
+  if (pthread_create(&thread, nullptr, threadTrampoline, start) != 0) {
+    free(start);
+    record->references.store(1, std::memory_order_relaxed);
+    releaseReference(record);
+    return false;
+  }
+  record->thread = thread;
+  record->reapPending.store(true, std::memory_order_release);
+  handle = record;
+  threadId = record->threadId;
+  return true;
+}
+
+void threadHandleExitCurrent(std::uint32_t code) {
+  if (threadRecordS* record = currentRecord) {
+    pthread_mutex_lock(&record->endMutex);
+    record->exitCode = code;
+    pthread_mutex_unlock(&record->endMutex);
+  }
+  pthread_exit(nullptr);
+}
+
+bool threadHandleIdsAreReused() { return false; }

@@ -1,0 +1,34 @@
+// processC: the id of a process, and whether that process still runs.
+//
+// Backend contract (platform/<posix|win32>/process.cpp):
+// - processCurrentId(): the calling process's id (GetCurrentProcessId /
+//   getpid).
+// - processIsRunning(id): Windows opens the process with access 0x440, not
+//   inheritable, and answers true only when GetExitCodeProcess succeeds with
+//   259 (STILL_ACTIVE); the handle is closed whatever the outcome. POSIX
+//   answers kill(id, 0) == 0. Both answer false whenever the process cannot
+//   be examined, including a running process the caller has no right to
+//   open or signal, and for ids that name no single process (0; on POSIX
+//   also ids above the largest pid, which kill would take as a group).
+#ifndef ZK_PLATFORM_PROCESS_H
+#define ZK_PLATFORM_PROCESS_H
+
+#include <cstdint>
+
+std::uint32_t processCurrentId();
+bool processIsRunning(std::uint32_t processId);
+
+class processC {
+ public:
+  // The calling process.
+  processC() : processId(processCurrentId()) {}
+  explicit processC(std::uint32_t id) : processId(id) {}
+
+  bool isRunning() const { return processIsRunning(processId); }
+  std::uint32_t id() const { return processId; }
+
+ private:
+  std::uint32_t processId;  // the process's id
+};
+
+#endif

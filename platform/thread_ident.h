@@ -1,0 +1,56 @@
+// threadIdentC: the identity of one thread, its id and an owned handle on it.
+//
+// The handle (see platform/thread_handle.h) keeps the thread's identity
+// alive, so isRunning() stays answerable after the thread has ended, even
+// once its id has been reused by another thread. The per-thread value table
+// keys its slots with it.
+//
+// Failure: a handle that cannot be duplicated leaves the object without a
+// handle (null), never with a stale one; isRunning() then answers false.
+#ifndef ZK_PLATFORM_THREAD_IDENT_H
+#define ZK_PLATFORM_THREAD_IDENT_H
+
+#include <cstdint>
+
+class threadIdentC {
+ public:
+  // Identifies the calling thread (setToCurrent()).
+  threadIdentC();
+  // Copies the id; duplicates the other's handle if it has one.
+  threadIdentC(const threadIdentC& other);
+  // Closes the own handle and clears both fields, then copies as above.
+  threadIdentC& operator=(const threadIdentC& other);
+  // Closes the handle.
+  ~threadIdentC();
+
+  // Takes the calling thread's id and a new handle on it; the old handle is
+  // closed first.
+  void setToCurrent();
+
+  // The id equals the calling thread's id.
+  bool isCurrent() const;
+  // A handle exists and says the thread has not ended (on Windows: its exit
+  // code reads as 259, so a thread that ended with 259 counts as running).
+  bool isRunning() const;
+  // This identity is the calling thread itself, not an ended thread whose id
+  // the calling thread has inherited: on Windows, where ids of ended threads
+  // are reused, the id is the caller's and the thread still runs; on POSIX,
+  // where ids are never reused, the id is the caller's.
+  bool isCallingThread() const;
+
+  // The calling thread's id: never 0 and never 0xFFFFFFFF. Windows: the
+  // kernel's thread id. POSIX: a process-unique number from a counter,
+  // handed out on the thread's first call and never reused.
+  static std::uint32_t currentId();
+
+  std::uint32_t id() const { return threadId; }
+  bool hasHandle() const { return handle != nullptr; }
+
+ private:
+  void clear();
+
+  std::uint32_t threadId;  // the thread's id; 0 when cleared
+  void* handle;            // owned handle on the thread, or null
+};
+
+#endif

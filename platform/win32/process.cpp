@@ -1,0 +1,20 @@
+// Process queries for Windows.
+#include <windows.h>
+
+#include "platform/process.h"
+
+namespace {
+constexpr DWORD queryAndDuplicateAccess = 0x440;  // PROCESS_QUERY_INFORMATION | PROCESS_DUP_HANDLE
+constexpr DWORD stillActive = 259;
+}  // namespace
+
+std::uint32_t processCurrentId() { return GetCurrentProcessId(); }
+
+bool processIsRunning(std::uint32_t processId) {
+  HANDLE process = OpenProcess(queryAndDuplicateAccess, FALSE, processId);
+  if (!process) return false;
+  DWORD code = 0;
+  const BOOL read = GetExitCodeProcess(process, &code);
+  CloseHandle(process);
+  return read && code == stillActive;
+}

@@ -1,0 +1,153 @@
+// threadC, processC and lockedFlagC.
+#include "platform/thread.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "platform/locked_flag.h"
+#include "platform/process.h"
+
+namespace {
+
+std::uint32_t returnArgument(void* argument) {
+  return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(argument));
+}
+
+std::uint32_t exitEarly(void* argument) {
+  threadC::exitCurrent(returnArgument(argument));
+}
+
+std::atomic<bool> sleeperStarted{false};
+
+std::uint32_t sleepForever(void*) {
+  sleeperStarted = true;
+  for (;;) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+std::uint32_t reportWhetherCurrent(void* argument) {
+  threadC* self = static_cast<threadC*>(argument);
+  return threadC::current().isCurrent() && threadC::current().equals(*self) ? 1 : 0;
+}
+
+}  // namespace
+
+TEST(Thread, JoinPassesBackExitCodes) {
+  struct rowS {
+    const char* what;
+    std::uint32_t code;
+    threadFunctionT function;
+  } rows[] = {
+      {"returns 0", 0, returnArgument},
+      {"returns 42", 42, returnArgument},
+      {"returns all ones", 0xFFFFFFFFu, returnArgument},
+      {"ends early with 7", 7, exitEarly},
+      {"ends early with 259", 259, exitEarly},
+  };
+  for (const rowS& row : rows) {
+    SCOPED_TRACE(row.what);
+    threadC thread;
+    ASSERT_TRUE(thread.start(row.function, reinterpret_cast<void*>(static_cast<std::uintptr_t>(row.code))));
+    EXPECT_TRUE(thread.hasHandle());
+    EXPECT_NE(thread.id(), 0u);
+    std::uint64_t code = 12345;
+    EXPECT_TRUE(thread.join(&code));
+    EXPECT_EQ(code, row.code);
+    EXPECT_FALSE(thread.hasHandle());
+    code = 12345;
+    EXPECT_FALSE(thread.join(&code));
+    EXPECT_EQ(code, 12345u);
+  }
+}
+
+TEST(Thread, WithoutHandleJoinAndTerminateRefuse) {
+  threadC empty;
+  EXPECT_FALSE(empty.hasHandle());
+  EXPECT_EQ(empty.id(), 0u);
+  std::uint64_t code = 99;
+  EXPECT_FALSE(empty.join(&code));
+  EXPECT_EQ(code, 99u);
+  EXPECT_FALSE(empty.terminate());
+  EXPECT_FALSE(empty.isRunning());
+  EXPECT_FALSE(empty.isCurrent());
+}
+
+TEST(Thread, StartRefusesWhileHoldingAThread) {
+  threadC thread;
+  ASSERT_TRUE(thread.start(returnArgument, nullptr));
+  const std::uint32_t firstId = thread.id();
+  EXPECT_FALSE(thread.start(returnArgument, nullptr));
+  EXPECT_EQ(thread.id(), firstId);
+  EXPECT_TRUE(thread.join());
+  // close() keeps the id; a new start is then allowed.
+  EXPECT_TRUE(thread.start(returnArgument, nullptr));
+  threadC copy(thread);
+  thread.close();
+  EXPECT_FALSE(thread.hasHandle());
+  EXPECT_TRUE(thread.equals(copy));
+  EXPECT_TRUE(copy.join());
+}
+
+TEST(Thread, RunningAndCurrentBeforeAndAfterEnd) {
+  threadC self = threadC::current();
+  EXPECT_TRUE(self.hasHandle());
+  EXPECT_TRUE(self.isRunning());
+  EXPECT_TRUE(self.isCurrent());
+
+  threadC thread;
+  ASSERT_TRUE(thread.start(reportWhetherCurrent, &thread));
+  threadC copy(thread);
+  std::uint64_t code = 0;
+  ASSERT_TRUE(thread.join(&code));
+  EXPECT_EQ(code, 1u) << "the started thread did not see itself as current";
+  EXPECT_TRUE(copy.hasHandle());
+  EXPECT_FALSE(copy.isRunning());
+  EXPECT_FALSE(copy.isCurrent());
+  EXPECT_FALSE(copy.equals(self));
+  // A second handle on the same thread can still wait for it.
+  code = 0;
+  EXPECT_TRUE(copy.join(&code));
+  EXPECT_EQ(code, 1u);
+}
+
+TEST(Thread, TerminateEndsASleepingThreadWithCode0) {
+  sleeperStarted = false;
+  threadC thread;
+  ASSERT_TRUE(thread.start(sleepForever, nullptr));
+  while (!sleeperStarted) std::this_thread::yield();
+  EXPECT_TRUE(thread.isRunning());
+  EXPECT_TRUE(thread.terminate());
+  EXPECT_TRUE(thread.hasHandle());
+  threadC copy(thread);
+  std::uint64_t code = 77;
+  EXPECT_TRUE(thread.join(&code));
+  EXPECT_EQ(code, 0u);
+  EXPECT_FALSE(copy.isRunning());
+}
+
+TEST(Process, RunningAnswers) {
+  processC self;
+  EXPECT_NE(self.id(), 0u);
+  EXPECT_TRUE(self.isRunning());
+  EXPECT_TRUE(processC(self.id()).isRunning());
+  const std::uint32_t idsOfNoProcess[] = {0u, 0x7FFFFFF0u, 0xFFFFFFFFu, 0x80000000u};
+  for (std::uint32_t id : idsOfNoProcess) {
+    SCOPED_TRACE(id);
+    EXPECT_FALSE(processC(id).isRunning());
+  }
+}
+
+TEST(LockedFlag, SetTestAndReset) {
+  lockedFlagC flag;
+  EXPECT_FALSE(flag.testAndReset(false));
+  flag.set();
+  EXPECT_TRUE(flag.testAndReset(false));
+  EXPECT_TRUE(flag.testAndReset(true));
+  EXPECT_FALSE(flag.testAndReset(true));
+  flag.set();
+  flag.set();
+  EXPECT_TRUE(flag.testAndReset(true));
+  EXPECT_FALSE(flag.testAndReset(false));
+}
