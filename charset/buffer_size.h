@@ -23,7 +23,7 @@ inline bool scaledBufferSize(uint64_t n, uint32_t factor, uint32_t extra, uint32
 // Stores capacity + 1 (room for a terminating zero) in *bytes and answers
 // true when size_t can hold it; false leaves *bytes untouched.
 inline bool bytesWithTerminator(uint32_t capacity, size_t* bytes) {
-  if (static_cast<uint64_t>(capacity) >= SIZE_MAX) return false;
+  if (sizeof(size_t) <= sizeof(uint32_t) && capacity == UINT32_MAX) return false;
   *bytes = static_cast<size_t>(capacity) + 1;
   return true;
 }

@@ -1,0 +1,149 @@
+// The plain converter: its native operations, its dispatch members and its
+// class method table.
+#include "charset/charset_converter.h"
+
+#include <cstring>
+#include <typeinfo>
+
+#include "charset/buffer_size.h"
+#include "charset/iconv_library.h"
+#include "runtime/proxy_arguments.h"
+#include "runtime/variant.h"
+
+namespace {
+
+// Bytes of output a conversion may produce per input byte.
+constexpr uint32_t outputBytesPerInputByte = 8;
+
+zkICharsetConverter* nativeFace(void* owner) {
+  return static_cast<prxbasezkICharsetConverterC*>(static_cast<proxyObjectC*>(owner));
+}
+
+// "Reset"(): the status of the native Reset as an integer.
+uint32_t resetHandler(void* owner, proxyAutoParaListC*, proxyAutoTypeCastC* result) {
+  result->setInt(static_cast<int32_t>(nativeFace(owner)->Reset()));
+  return 0;
+}
+
+// "ConvertString"(text): the converted text, or the empty value when the
+// conversion failed (the native status is not looked at).
+uint32_t convertStringHandler(void* owner, proxyAutoParaListC* args, proxyAutoTypeCastC* result) {
+  proxyAutoTypeCastC textArgument = args->getArg(0);
+  const char* text = textArgument.getString();
+  zkVariantS converted;
+  nativeFace(owner)->ConvertString(text, &converted);
+  *result = converted;
+  return 0;
+}
+
+// The class's table, filled at the first construction.
+proxyMethodTableS plainConverterTable;
+bool plainConverterTableBuilt = false;
+
+const proxyMethodEntryS* plainConverterRows() {
+  if (!plainConverterTableBuilt && plainConverterTable.append(charsetConverterRows)) {
+    plainConverterTableBuilt = true;
+  }
+  return plainConverterTable.rows;
+}
+
+}  // namespace
+
+const proxyMethodEntryS charsetConverterRows[] = {
+    {"Reset", kindMethod, 0, resetHandler},
+    {"ConvertString", kindMethod, 1, convertStringHandler},
+    {nullptr, 0, 0, nullptr},
+};
+
+prxbasezkICharsetConverterC::prxbasezkICharsetConverterC(iconv_t handle, const char* fromName,
+                                                         const char* toName)
+    : prxbasezkICharsetConverterC(plainConverterRows(), handle, fromName, toName) {}
+
+prxbasezkICharsetConverterC::prxbasezkICharsetConverterC(const proxyMethodEntryS* rows,
+                                                         iconv_t handle, const char* fromName,
+                                                         const char* toName)
+    : proxyObjectC(rows, false), conversionHandle(handle), fromCharset(fromName),
+      toCharset(toName) {}
+
+prxbasezkICharsetConverterC::~prxbasezkICharsetConverterC() {
+  if (isOpenConversionHandle(conversionHandle)) charsetLibrary().close(conversionHandle);
+  conversionHandle = nullptr;
+}
+
+uint32_t prxbasezkICharsetConverterC::QueryInterface(const zkIIDS* id, void** out) {
+  if (id != nullptr && out != nullptr && id->equal(zkIID_ICharsetConverter)) {
+    AddRef();
+    *out = static_cast<zkIUnknown*>(static_cast<zkICharsetConverter*>(this));
+    return 0;
+  }
+  return proxyObjectC::QueryInterface(id, out);
+}
+
+uint32_t prxbasezkICharsetConverterC::AddRef() { return proxyObjectC::AddRef(); }
+
+uint32_t prxbasezkICharsetConverterC::Release() { return proxyObjectC::Release(); }
+
+const char* prxbasezkICharsetConverterC::getNativeTypeName() {
+  return typeid(prxbasezkICharsetConverterC*).name();
+}
+
+uint32_t prxbasezkICharsetConverterC::Reset() {
+  if (isOpenConversionHandle(conversionHandle)) charsetLibrary().close(conversionHandle);
+  conversionHandle = charsetLibrary().open(toCharset.c_str(), fromCharset.c_str());
+  if (conversionHandle == invalidConversionHandle()) return 1;
+  onHandleReset();
+  return 0;
+}
+
+bool prxbasezkICharsetConverterC::convertOnce(const char* in, size_t inLength, char* out,
+                                              size_t capacity, size_t* produced) {
+  const char* input = in != nullptr ? in : "";
+  size_t inLeft = in != nullptr ? inLength : 0;
+  char* output = out;
+  size_t outLeft = capacity;
+  const size_t status = charsetLibrary().convert(conversionHandle, &input, &inLeft, &output, &outLeft);
+  *produced = capacity - outLeft;
+  return status != static_cast<size_t>(-1);
+}
+
+uint32_t prxbasezkICharsetConverterC::ConvertBuffer(const char* in, uint32_t inLength, char* out,
+                                                    uint32_t* outLength) {
+  if (!isOpenConversionHandle(conversionHandle) || outLength == nullptr || out == nullptr ||
+      (in == nullptr && inLength != 0)) {
+    return 1;
+  }
+  size_t produced = 0;
+  if (!convertOnce(in, inLength, out, *outLength, &produced)) return 1;
+  out[produced] = 0;
+  *outLength = static_cast<uint32_t>(produced);
+  return 0;
+}
+
+uint32_t prxbasezkICharsetConverterC::ConvertString(const char* in, zkVariantS* out) {
+  if (!isOpenConversionHandle(conversionHandle) || out == nullptr) return 1;
+  if (in == nullptr || in[0] == 0) return storeTextResult("", out);
+  uint32_t capacity = 0;
+  size_t bytes = 0;
+  const size_t n = std::strlen(in);
+  if (!scaledBufferSize(n, outputBytesPerInputByte, 0, &capacity) ||
+      !bytesWithTerminator(capacity, &bytes)) {
+    return 1;
+  }
+  memManDataPoolC<char> scratch;
+  if (!scratch.allocate(bytes)) return 1;
+  size_t produced = 0;
+  if (!convertOnce(in, n, scratch.data, capacity, &produced)) return 1;
+  scratch.data[produced] = 0;
+  return storeTextResult(scratch.data, out);
+}
+
+uint32_t prxbasezkICharsetConverterC::storeTextResult(const char* text, zkVariantS* out) {
+  zkVariantS converted;
+  if (converted.setString(text) != 0) return 1;
+  // Hand the new string over to *out without copying it again.
+  out->clear();
+  out->value = converted.value;
+  out->type = converted.type;
+  converted.type = zkVarEmpty;
+  return 0;
+}
