@@ -1,0 +1,302 @@
+// Dispatch by member name: row selection, fallbacks, forwarding, Invoke, and
+// the two interfaces carried inside every proxyObjectC.
+#include "runtime/proxy_object.h"
+
+#include <cstddef>
+#include <new>
+#include <typeinfo>
+
+#include "base/str.h"
+#include "platform/thread_ident.h"
+#include "runtime/interface_ptr.h"
+#include "runtime/proxy_call_error.h"
+#include "runtime/proxy_exceptions.h"
+
+namespace {
+// The nested members find their object by subtracting their fixed position
+// (checked against the compiler's layout in checkLayout()).
+constexpr std::size_t kExternalConnectionOffset = 24;
+constexpr std::size_t kNativePointerOffset = 32;
+}  // namespace
+
+namespace {
+
+// Forwarded calls in progress on this thread.
+thread_local int forwardDepth = 0;
+
+class forwardDepthGuardC {
+ public:
+  forwardDepthGuardC() { ++forwardDepth; }
+  ~forwardDepthGuardC() { --forwardDepth; }
+  forwardDepthGuardC(const forwardDepthGuardC&) = delete;
+  forwardDepthGuardC& operator=(const forwardDepthGuardC&) = delete;
+};
+
+// The dispatch interface of the object held by `value`, if it has one.
+bool dispatchOf(const zkVariantS& value, zkInterfacePtrT<zkIDispatch>& dispatch) {
+  if (value.type != zkVarObject) return false;
+  return dispatch.query(value.value.objectValue, zkIID_IDispatch) == 0;
+}
+
+}  // namespace
+
+// ---- nested interfaces ----------------------------------------------------
+
+proxyObjectC* proxyObjectC::externalConnectionC::enclosing() {
+  return reinterpret_cast<proxyObjectC*>(reinterpret_cast<char*>(this) -
+                                         kExternalConnectionOffset);
+}
+
+uint32_t proxyObjectC::externalConnectionC::QueryInterface(const zkIIDS* id, void** out) {
+  if (id == nullptr || out == nullptr) return 2;
+  if (!id->equal(zkIID_IUnknown) && !id->equal(zkIID_IExternalConnection)) return 2;
+  AddRef();
+  *out = static_cast<zkIUnknown*>(this);
+  return 0;
+}
+
+uint32_t proxyObjectC::externalConnectionC::AddRef() { return enclosing()->AddRef(); }
+uint32_t proxyObjectC::externalConnectionC::Release() { return enclosing()->Release(); }
+
+uint32_t proxyObjectC::externalConnectionC::ExtConnNotify(uint32_t value) {
+  return enclosing()->onExtConnNotify(value);
+}
+
+uint32_t proxyObjectC::externalConnectionC::ExtConnNotify2(uint32_t first, uint32_t second) {
+  return enclosing()->onExtConnNotify2(first, second);
+}
+
+uint32_t proxyObjectC::externalConnectionC::ExtConnQuery(uint32_t* value) {
+  return enclosing()->onExtConnQuery(value);
+}
+
+proxyObjectC* proxyObjectC::nativePointerC::enclosing() {
+  return reinterpret_cast<proxyObjectC*>(reinterpret_cast<char*>(this) -
+                                         kNativePointerOffset);
+}
+
+uint32_t proxyObjectC::nativePointerC::QueryInterface(const zkIIDS* id, void** out) {
+  if (id == nullptr || out == nullptr) return 2;
+  if (!id->equal(zkIID_IUnknown) && !id->equal(zkIID_INativePointer)) return 2;
+  AddRef();
+  *out = static_cast<zkIUnknown*>(this);
+  return 0;
+}
+
+uint32_t proxyObjectC::nativePointerC::AddRef() { return enclosing()->AddRef(); }
+uint32_t proxyObjectC::nativePointerC::Release() { return enclosing()->Release(); }
+
+uint32_t proxyObjectC::nativePointerC::GetThreadId(uint32_t* threadId) {
+  if (threadId == nullptr) return 1;
+  *threadId = threadIdentC::currentId();
+  return 0;
+}
+
+uint32_t proxyObjectC::nativePointerC::GetNativePointer(void** pointer) {
+  if (pointer == nullptr) return 1;
+  *pointer = enclosing()->getNativeObject();
+  return 0;
+}
+
+uint32_t proxyObjectC::nativePointerC::NativeCheck(void*) { return 1; }
+
+uint32_t proxyObjectC::nativePointerC::GetNativeTypeName(zkVariantS* typeName) {
+  if (typeName == nullptr) return 1;
+  typeName->setString(enclosing()->getNativeTypeName());
+  return 0;
+}
+
+// ---- the object -------------------------------------------------------------
+
+void proxyObjectC::checkLayout() {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+  static_assert(offsetof(proxyObjectC, externalConnection) == kExternalConnectionOffset,
+                "externalConnection at byte 24");
+  static_assert(offsetof(proxyObjectC, nativePointer) == kNativePointerOffset,
+                "nativePointer at byte 32");
+  static_assert(offsetof(proxyObjectC, owner) == 40, "owner at byte 40");
+  static_assert(offsetof(proxyObjectC, methods) == 48, "methods at byte 48");
+  static_assert(sizeof(proxyObjectC) == 64, "proxyObjectC layout");
+#pragma GCC diagnostic pop
+}
+
+proxyObjectC::proxyObjectC(void* ownerObject, const proxyMethodEntryS* rows,
+                           bool addFirstReference)
+    : owner(ownerObject), methods(rows) {
+  if (addFirstReference) AddRef();
+}
+
+proxyObjectC::proxyObjectC(const proxyMethodEntryS* rows, bool addFirstReference)
+    : owner(this), methods(rows) {
+  if (addFirstReference) AddRef();
+}
+
+proxyObjectC::~proxyObjectC() {
+  owner = nullptr;
+  methods.clear();
+}
+
+uint32_t proxyObjectC::QueryInterface(const zkIIDS* id, void** out) {
+  if (id == nullptr || out == nullptr) return 2;
+  zkIUnknown* answer = nullptr;
+  if (id->equal(zkIID_IDispatch) || id->equal(zkIID_IUnknown)) {
+    answer = static_cast<zkIDispatch*>(this);
+  } else if (id->equal(zkIID_IExternalConnection)) {
+    answer = &externalConnection;
+  } else if (id->equal(zkIID_INativePointer)) {
+    answer = &nativePointer;
+  } else {
+    return 2;
+  }
+  AddRef();
+  *out = answer;
+  return 0;
+}
+
+uint32_t proxyObjectC::AddRef() { return incrementRefCount(); }
+
+uint32_t proxyObjectC::Release() {
+  const uint32_t remaining = decrementRefCount();
+  if (remaining == 0) delete this;
+  return remaining;
+}
+
+const char* proxyObjectC::getNativeTypeName() { return typeid(proxyObjectC*).name(); }
+void* proxyObjectC::getNativeObject() { return this; }
+uint32_t proxyObjectC::onExtConnNotify(uint32_t) { return 0; }
+uint32_t proxyObjectC::onExtConnNotify2(uint32_t, uint32_t) { return 0; }
+
+uint32_t proxyObjectC::onExtConnQuery(uint32_t* value) {
+  if (value != nullptr) *value = 1;
+  return 0;
+}
+
+// Walks the rows of `name` and `kind` in table order, skipping rows whose
+// parameter count differs from the list's (unless they take any number), and
+// runs each handler until one returns. A handler that throws
+// proxyAutoTypeCastExceptionC does not fit; what it did stays done.
+uint32_t proxyObjectC::tryCall(const char* name, uint32_t kind, proxyAutoParaListC& args,
+                               proxyAutoTypeCastC& result) {
+  for (const proxyMethodEntryS* row = methods.find(name, kind); row != nullptr;
+       row = methods.find(name, kind, row + 1)) {
+    if (row->paramCount != anyValue && row->paramCount != args.count) continue;
+    try {
+      row->handler(owner, &args, &result);
+      return 1;
+    } catch (const proxyAutoTypeCastExceptionC&) {
+    }
+  }
+  return 0;
+}
+
+// 1. The rows of the call itself.
+// 2. A property read or write (any kind but 1): the default member's object
+//    receives the call as it came.
+// 3. A method call: first the property of that name, whose object's default
+//    member receives the arguments; then the default member's object, which
+//    receives the method call as it came.
+uint32_t proxyObjectC::callMember(const char* name, uint32_t kind, proxyAutoParaListC& args,
+                                  proxyAutoTypeCastC& result) {
+  if (tryCall(name, kind, args, result) != 0) return 1;
+
+  if (kind != kindMethod) {
+    proxyAutoParaListC noArgs(0);
+    proxyAutoTypeCastC defaultValue;
+    zkInterfacePtrT<zkIDispatch> target;
+    if (tryCall("", kindMethod, noArgs, defaultValue) != 0 && dispatchOf(defaultValue, target)) {
+      return forwardCall(target.get(), name, kind, args, result) == 0 ? 1 : 0;
+    }
+    return 0;
+  }
+
+  {
+    proxyAutoParaListC noArgs(0);
+    proxyAutoTypeCastC property;
+    zkInterfacePtrT<zkIDispatch> target;
+    if (tryCall(name, kindPropertyGet, noArgs, property) != 0 && dispatchOf(property, target) &&
+        forwardCall(target.get(), nullptr, kindMethod, args, result) == 0) {
+      return 1;
+    }
+  }
+  {
+    proxyAutoParaListC noArgs(0);
+    proxyAutoTypeCastC defaultValue;
+    zkInterfacePtrT<zkIDispatch> target;
+    if (tryCall("", kindMethod, noArgs, defaultValue) != 0 && dispatchOf(defaultValue, target) &&
+        forwardCall(target.get(), name, kindMethod, args, result) == 0) {
+      return 1;
+    }
+  }
+  return 0;
+}
+
+uint32_t proxyObjectC::forwardCall(zkIDispatch* target, const char* name, uint32_t kind,
+                                   proxyAutoParaListC& args, proxyAutoTypeCastC& result) {
+  if (forwardDepth >= proxyForwardDepthLimit) return 1;
+  forwardDepthGuardC depth;
+  zkVariantS* values = nullptr;
+  if (args.count > 0) {
+    values = new (std::nothrow) zkVariantS[args.count];
+    if (values == nullptr) return 1;
+    for (uint32_t i = 0; i < args.count; ++i) {
+      args.getArg(static_cast<int>(i)).toVariant().copyTo(values[i]);
+    }
+  }
+  const uint32_t status =
+      target->Invoke(name, kind, args.count, values, static_cast<zkVariantS*>(&result), nullptr);
+  delete[] values;
+  return status;
+}
+
+uint32_t proxyObjectC::Invoke(const char* name, uint32_t kind, uint32_t paramCount,
+                              const zkVariantS* params, zkVariantS* result,
+                              zkIUnknown** errorOut) {
+  proxyAutoParaListC args(paramCount);
+  proxyAutoTypeCastC value;
+  str context;
+  str description;
+  zkInterfacePtrT<zkIUnknown> innerError;
+  bool noExceptionCaught = true;
+  uint32_t succeeded = 0;
+
+  if (!args.allocationFailed() && (paramCount == 0 || params != nullptr)) {
+    for (uint32_t i = 0; i < paramCount; ++i) args.items[i] = params[i];
+    try {
+      succeeded = callMember(name, kind, args, value);
+    } catch (const proxyExecuteExceptionC& e) {
+      context = e.context;
+      description = e.description;
+      noExceptionCaught = false;
+    } catch (const proxyExecuteComExceptionC& e) {
+      innerError = e.error;
+      noExceptionCaught = false;
+    } catch (...) {
+      description = "unhandle exception";
+      noExceptionCaught = false;
+    }
+  }
+
+  if (succeeded != 0) {
+    if (result != nullptr) value.copyTo(*result);
+    return 0;
+  }
+
+  if (context.length() == 0) {
+    context = "methode:";
+    if (name != nullptr) context += name;
+  }
+  if (noExceptionCaught && args.current != -1) {
+    context += "(Para:";
+    context += str(static_cast<int>(args.current) + 1).c_str();
+    context += ")";
+  }
+  if (description.length() == 0) description = "Object call failed";
+  if (errorOut != nullptr) {
+    proxyCallErrorC* error =
+        proxyCallErrorC::create(description.c_str(), context.c_str(), innerError.get());
+    if (error != nullptr) error->AddRef();
+    *errorOut = error;
+  }
+  return 1;
+}
