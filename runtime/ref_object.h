@@ -19,6 +19,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <type_traits>
 
 #include "runtime/interfaces.h"
 
@@ -75,6 +76,8 @@ class defRAVODWrapperT : public Iface, public virtual raVodRefObjectC {
   uint32_t AddRef() override { return incrementRefCount(); }
 
   uint32_t Release() override {
+    static_assert(!std::is_destructible<Impl>::value,
+                  "reference-counted classes need a non-public destructor");
     const uint32_t remaining = decrementRefCount();
     if (remaining == 0) delete this;
     return remaining;
