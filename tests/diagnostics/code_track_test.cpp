@@ -331,6 +331,33 @@ TEST(CodeTrack, RecordsFromSeveralThreadsAllArrive) {
   for (int t = 0; t < threadCount; ++t) EXPECT_EQ(nextNumber[t], recordsPerThread) << tags[t];
 }
 
+// An operation reached from inside another one on the same thread finds the
+// recursion guard set and records nothing; the guard is played here by
+// setting it by hand under the lock.
+TEST(CodeTrack, NothingIsRecordedWhileTheRecursionGuardIsSet) {
+  scratchEnvironmentC environment;
+  const std::string traceFile = environment.defaultTraceFile();
+  auto manager = newTestManager();
+  manager->frameEnter(sourceFile, 1, "kept");
+  const int before = manager->writePosition();
+  {
+    lockGuardC guard(codetracktest::testSite().lock);
+    codetracktest::testSite().recording = true;
+    manager->point(sourceFile, 2);
+    manager->frameEnter(sourceFile, 3, "lost");
+    manager->frameLeave();
+    manager->exception("ex", 4);
+    manager->forcedFlush();
+    codetracktest::testSite().recording = false;
+  }
+  EXPECT_EQ(manager->writePosition(), before);
+  EXPECT_EQ(manager->openFrameCount(), 1u);
+  EXPECT_FALSE(fileExists(traceFile));
+  // The exception still marked the trace as one that must be written.
+  manager.reset();
+  EXPECT_EQ(traceRests(traceFile), std::vector<std::string>{"ct.cpp;1;Frame Enter(kept)"});
+}
+
 // The free functions act on the manager built on the module's site.
 TEST(CodeTrackModule, OperationsFollowTheModuleManagersLife) {
   if (codeTrackGetFileName() != nullptr) GTEST_SKIP() << "a module manager is already alive in this program";
