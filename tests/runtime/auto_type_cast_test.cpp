@@ -156,3 +156,21 @@ TEST(AutoTypeCast, AssignFromInterfaceHolderMovesTheReference) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(AutoTypeCast, SelfReferringSymbolStopsAtTheDepthLimit) {
+  fakeSymbolRefC symbol;
+  symbol.value.setObject(&symbol);
+  {
+    proxyAutoTypeCastC cast;
+    cast.setObject(&symbol);
+    EXPECT_EQ(nullptr, cast.getObject());
+    EXPECT_EQ(static_cast<uint32_t>(variantResolveDepthLimit), symbol.getValueCalls);
+  }
+  symbol.value.clear();
+  EXPECT_EQ(1u, symbol.refs);
+  EXPECT_EQ(symbol.addRefCalls, symbol.releaseCalls);
+}
+
+}  // namespace

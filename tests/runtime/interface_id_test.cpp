@@ -62,39 +62,4 @@ TEST(InterfaceId, UnterminatedNameStaysInsideRecord) {
   EXPECT_TRUE(counted.equal(full));
 }
 
-TEST(InterfaceId, RecordsOfTheModule) {
-  struct Row {
-    const zkIIDS* id;
-    uint32_t length;
-    const char* text;
-  };
-  const Row rows[] = {
-      {&zkIID_IUnknown, 8, "ZKIIDUNK"},
-      {&zkIID_IDispatch, 8, "ZKIIDDSP"},
-      {&zkIID_IClassFactory, 11, "ZKIIDCLSFAC"},
-      {&zkIID_IException, 12, "ZKIEXCEPTION"},
-      {&zkIID_ITypeInfo, 0, "ZKIIDTYPEINFO"},
-      {&zkIID_IMethodeTypeInfo, 0, "ZKIIDMETHTYPEINFO"},
-      {&zkIID_IPropetyTypeInfo, 0, "ZKIIDPROPTYPEINFO"},
-      {&zkIID_IObjectCollection, 0, "ZKCOMOBJCOLL"},
-      {&zkIID_INativePointer, 0, "ZKCOMNATPTR"},
-      {&zkIID_IExternalConnection, 0, "ZKCOMEXTCONN"},
-      {&zkIID_IEngineFactory, 0, "ZKCOMENGFACT"},
-      {&zkIID_ISymbolRef, 0, "ZKSCR.SYMBOLREF"},
-      {&zkIID_ICharsetFactory, 0, "RAVOD.ICHARSETFACT"},
-      {&zkIID_ICharsetConverter, 0, "RAVOD.ICHARSETCONV"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.text);
-    EXPECT_EQ(row.length, row.id->length);
-    EXPECT_STREQ(row.text, row.id->name);
-    for (size_t i = std::strlen(row.text); i < sizeof(row.id->name); ++i) {
-      EXPECT_EQ(0, row.id->name[i]) << "name must be zero-padded at byte " << i;
-    }
-  }
-  const unsigned char* raw = reinterpret_cast<const unsigned char*>(&zkIID_IDispatch);
-  EXPECT_EQ(8, raw[0]);
-  EXPECT_EQ('Z', raw[4]);
-}
-
 }  // namespace
