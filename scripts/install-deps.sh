@@ -4,7 +4,7 @@
 set -eu
 
 packages="cmake ninja-build g++ make binutils googletest libgtest-dev libbenchmark-dev
-g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64"
+g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 locales"
 # npm fetches GNU libiconv; a machine may have it from another source than
 # Debian's package (its nodejs bundles it), and then Debian's would clash.
 if ! command -v npm >/dev/null 2>&1; then
@@ -24,4 +24,10 @@ if [ -n "$missing" ]; then
   apt-get update -qq
   # shellcheck disable=SC2086
   apt-get install -y -qq --no-install-recommends $missing >/dev/null
+fi
+
+# The conversion tests also run under a locale whose decimal separator is a
+# comma; make sure one exists.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  localedef -i de_DE -f UTF-8 de_DE.UTF-8 >/dev/null 2>&1 || true
 fi
