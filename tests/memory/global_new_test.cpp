@@ -1,0 +1,61 @@
+// The global allocation operators: every form is served by the module's heap,
+// over-aligned types come back aligned.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <new>
+
+#include "memory/module_heap.h"
+
+namespace {
+
+struct alignas(64) cacheLineS {
+  unsigned char bytes[64];
+};
+
+struct alignas(4096) pageAlignedS {
+  unsigned char bytes[100];
+};
+
+TEST(GlobalNew, PlainFormsUseTheModulePool) {
+  const std::uint64_t before = modulePool().outstanding;
+  int* one = new int(7);
+  int* many = new int[10];
+  int* quiet = new (std::nothrow) int(3);
+  EXPECT_EQ(before + 3, modulePool().outstanding);
+  EXPECT_EQ(sizeof(int), modulePool().blockSize(one));
+  delete one;
+  delete[] many;
+  delete quiet;
+  EXPECT_EQ(before, modulePool().outstanding);
+}
+
+TEST(GlobalNew, OverAlignedTypesComeBackAligned) {
+  const std::uint64_t before = modulePool().outstanding;
+  cacheLineS* lines[20];
+  for (cacheLineS*& line : lines) {
+    line = new cacheLineS;
+    ASSERT_NE(nullptr, line);
+    EXPECT_EQ(0u, reinterpret_cast<std::uintptr_t>(line) % 64);
+  }
+  for (cacheLineS* line : lines) delete line;
+
+  pageAlignedS* page = new pageAlignedS[3];
+  EXPECT_EQ(0u, reinterpret_cast<std::uintptr_t>(page) % 4096);
+  delete[] page;
+
+  auto owned = std::make_unique<cacheLineS>();
+  EXPECT_EQ(0u, reinterpret_cast<std::uintptr_t>(owned.get()) % 64);
+  owned.reset();
+  EXPECT_EQ(before, modulePool().outstanding);
+}
+
+TEST(GlobalNew, FailureAnswersNull) {
+  // More than any runtime heap can give: the throwing form answers null too.
+  void* huge = ::operator new(static_cast<std::size_t>(-1) / 2);
+  EXPECT_EQ(nullptr, huge);
+  EXPECT_EQ(nullptr, ::operator new(static_cast<std::size_t>(-1) / 2, std::nothrow));
+}
+
+}  // namespace
