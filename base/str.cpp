@@ -105,6 +105,14 @@ char* escapeInto(char* out, const char* text) {
   return out;
 }
 
+// Copies n bytes (a piece of no length may have no address) and answers the
+// end of the copy.
+char* copyPiece(char* out, const char* piece, int n) {
+  if (n <= 0) return out;
+  std::memcpy(out, piece, static_cast<std::size_t>(n));
+  return out + n;
+}
+
 }  // namespace
 
 str::str(const str& other) : memManInterfaceC(), storage(other.storage) {}
@@ -199,12 +207,10 @@ void str::setPieces(const char* first, int firstLength, const char* second, int 
   if (total != 0) {
     if (!fresh.allocate(total + 1)) return;
     char* out = fresh.data;
-    std::memcpy(out, first, static_cast<std::size_t>(firstLength));
-    out += firstLength;
-    std::memcpy(out, second, static_cast<std::size_t>(secondLength));
-    out += secondLength;
-    std::memcpy(out, third, static_cast<std::size_t>(thirdLength));
-    out[thirdLength] = '\0';
+    out = copyPiece(out, first, firstLength);
+    out = copyPiece(out, second, secondLength);
+    out = copyPiece(out, third, thirdLength);
+    *out = '\0';
   }
   storage.takeFrom(fresh);
 }

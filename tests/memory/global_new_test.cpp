@@ -52,10 +52,13 @@ TEST(GlobalNew, OverAlignedTypesComeBackAligned) {
 }
 
 TEST(GlobalNew, FailureAnswersNull) {
-  // More than any runtime heap can give: the throwing form answers null too.
-  void* huge = ::operator new(static_cast<std::size_t>(-1) / 2);
-  EXPECT_EQ(nullptr, huge);
-  EXPECT_EQ(nullptr, ::operator new(static_cast<std::size_t>(-1) / 2, std::nothrow));
+  // A size whose block would not fit the address space: the throwing form
+  // answers null too.
+  const std::size_t huge = static_cast<std::size_t>(-1) - 8;
+  EXPECT_EQ(nullptr, ::operator new(huge));
+  EXPECT_EQ(nullptr, ::operator new[](huge));
+  EXPECT_EQ(nullptr, ::operator new(huge, std::nothrow));
+  EXPECT_EQ(nullptr, ::operator new(huge, std::align_val_t(64)));
 }
 
 }  // namespace
