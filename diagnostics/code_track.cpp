@@ -12,11 +12,6 @@
 
 namespace {
 
-// Zero-filled static storage. Its implicit constructor writes nothing (the
-// lock's constructor writes nothing, the other members are left as they
-// are), so a manager built by an earlier static constructor keeps its flags.
-codeTrackSiteS moduleSite;
-
 // Holds the recursion guard for a scope when it was free on entry; clears it
 // again on every way out of the scope, exceptions included.
 class recordingGuardC {
@@ -52,16 +47,15 @@ bool traceRequestedByEnvironment() {
 // lock, when a manager is alive there.
 template <class OperationT>
 void onModuleManager(OperationT operation) {
-  lockGuardC guard(moduleSite.lock);
-  codeTrackMgrC* manager = moduleSite.manager.load(std::memory_order_relaxed);
-  if (moduleSite.alive.load(std::memory_order_relaxed) && manager != nullptr) operation(*manager);
+  lockGuardC guard(codeTrackModuleSite().lock);
+  codeTrackMgrC* manager = codeTrackModuleSite().manager.load(std::memory_order_relaxed);
+  if (codeTrackModuleSite().alive.load(std::memory_order_relaxed) && manager != nullptr) operation(*manager);
 }
 
 }  // namespace
 
-codeTrackSiteS& codeTrackModuleSite() { return moduleSite; }
 
-codeTrackMgrC::codeTrackMgrC() : codeTrackMgrC(moduleSite) {}
+codeTrackMgrC::codeTrackMgrC() : codeTrackMgrC(codeTrackModuleSite()) {}
 
 codeTrackMgrC::codeTrackMgrC(codeTrackSiteS& site)
     : flushEach(0), mustWrite(0), ownerThreadId(0), writePos(0), site(site) {
@@ -302,8 +296,8 @@ void codeTrackFlush() {
 // No lock, as the name may be wanted from anywhere: alive is read with
 // acquire ordering, and the manager pointer is only cleared after alive.
 const char* codeTrackGetFileName() {
-  if (!moduleSite.alive.load(std::memory_order_acquire)) return nullptr;
-  const codeTrackMgrC* manager = moduleSite.manager.load(std::memory_order_acquire);
+  if (!codeTrackModuleSite().alive.load(std::memory_order_acquire)) return nullptr;
+  const codeTrackMgrC* manager = codeTrackModuleSite().manager.load(std::memory_order_acquire);
   return manager != nullptr ? manager->getFileName() : nullptr;
 }
 

@@ -2,21 +2,11 @@
 // lock and (with the memory manager) the per-thread table of current
 // managers.
 //
-// They are module-global objects defined in one translation unit,
-// memory/module_heap.cpp, in the order in which the module constructs them;
-// C++ constructs the objects of one translation unit in definition order and
-// destroys them in reverse. Each of them also works outside its lifetime,
-// which is what lets static constructors and destructors of other
-// translation units allocate at any time:
-// - lockC writes nothing when constructed and initialises itself on first
-//   enter, also after its destruction;
-// - memPoolC has a constexpr constructor and is therefore constant-
-//   initialised: it is a valid, empty heap before any code runs, and its
-//   destructor (unload) leaves it usable, returning emptied pages at once.
-// The module-wide objects that belong between these (the manager chain
-// member and the tracker tables after the pool lock, the code-track and
-// engine objects after the current-manager table) are to be defined in that
-// translation unit at their places, so the whole order stays in one file.
+// They are module-global objects, defined with the module's other global
+// objects in module/module_globals.cpp in the order in which the module
+// constructs them (see module/module_globals.h). Each of them also works
+// outside its lifetime, which is what lets static constructors and
+// destructors of other translation units allocate at any time.
 #ifndef ZK_MEMORY_MODULE_HEAP_H
 #define ZK_MEMORY_MODULE_HEAP_H
 
