@@ -61,13 +61,17 @@ bool componentModuleC::unload() {
     lastError = "no module loaded";
     return false;
   }
-  while (initCount > 0) terminate();
+  terminateAll();
   const bool closed = moduleClose(module);
   module = nullptr;
   initEntry = nullptr;
   terminateEntry = nullptr;
   if (!closed) lastError = "the platform refused to unload the module";
   return closed;
+}
+
+void componentModuleC::terminateAll() {
+  while (initCount > 0) terminate();
 }
 
 std::string componentModuleC::defaultModuleFile(const std::string& directory) {

@@ -4,6 +4,11 @@
 // terminate() call them; unload() first terminates as often as this object
 // initialised, then unmaps the file. The destructor unloads. Every operation
 // answers false (with a one-line reason from error()) instead of throwing.
+//
+// Nothing of the module may be used after unload(): a host releases the
+// objects it holds and has the engine drop the module's factories
+// (referenceEngineC::releaseFactories) after the last termination and before
+// unloading.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +34,9 @@ class componentModuleC {
   bool initialise(zkIUnknown* engine);
   // Undoes one initialise(); false when there is none left to undo.
   bool terminate();
+
+  // Undoes every outstanding initialise().
+  void terminateAll();
 
   // Terminates every outstanding initialisation and unloads the file.
   // Answers false when nothing was loaded or the platform refused.

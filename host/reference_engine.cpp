@@ -3,7 +3,9 @@
 
 #include <cstring>
 
-referenceEngineC::~referenceEngineC() {
+referenceEngineC::~referenceEngineC() { releaseFactories(); }
+
+void referenceEngineC::releaseFactories() {
   std::vector<registrationS> remaining;
   {
     std::lock_guard<std::mutex> guard(mutex);

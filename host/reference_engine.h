@@ -33,7 +33,7 @@ class referenceEngineC final : public zkIComEngineFactory {
   referenceEngineC() = default;
   referenceEngineC(const referenceEngineC&) = delete;
   referenceEngineC& operator=(const referenceEngineC&) = delete;
-  // Releases every factory still registered.
+  // Releases every factory still registered (see releaseFactories).
   ~referenceEngineC();
 
   // zkIUnknown: "ZKIIDUNK" and "ZKCOMENGFACT" answer the engine itself with a
@@ -55,6 +55,12 @@ class referenceEngineC final : public zkIComEngineFactory {
   // reference in *out, or 1 (names longer than 35 characters included) with
   // *out untouched.
   uint32_t createObject(const char* className, bool counted, zkIUnknown** out);
+
+  // Drops every registration and releases its factory. A module may leave a
+  // registration behind (two initialisations revoke the second cookie
+  // twice), and the factory's code lives in the module: a host calls this
+  // after the module's last termination and before unloading it.
+  void releaseFactories();
 
   // An engine that does not answer "ZKCOMENGFACT", as some hosts are.
   void setAnswersEngineFactory(bool answers);

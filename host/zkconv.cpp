@@ -148,6 +148,8 @@ class componentSessionC {
  public:
   ~componentSessionC() {
     component.reset();
+    module.terminateAll();
+    engine.releaseFactories();
     if (module.isLoaded()) module.unload();
   }
 
