@@ -1,6 +1,8 @@
 #!/bin/bash
 # Builds everything (Linux, release) and runs the main job on a built-in
-# sample: shows what the module file exports.
+# sample: zkconv loads the module, creates rozorevo.charsetconvert and
+# converts UTF-8 text with accents, markup and a euro sign to HTML entity
+# text and back.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,8 +12,18 @@ build=${ZK_BUILD_DIR:-$root/build}/release
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZK_BUILD_TESTS=OFF >/dev/null
 ninja -C "$build" -j "$(nproc)"
 
-module=$build/module/zkcomiconvdll.so
+zkconv=$build/bin/zkconv
+sample=$(printf 'Caf\xc3\xa9 cr\xc3\xa8me br\xc3\xbbl\xc3\xa9e < 5 \xe2\x82\xac & "na\xc3\xafve" <<b>>bold<</b>>')
+
 echo
-echo "Module file: $module"
-echo "Exported entry points:"
-nm -D --defined-only "$module" | awk '$2 != "A" { print "  " $3 }'
+echo "Sample (UTF-8):"
+echo "  $sample"
+html=$(printf '%s' "$sample" | "$zkconv" -f UTF-8 -t HTML)
+echo "To HTML:"
+echo "  $html"
+echo "To HTMLWITHTAGS:"
+echo "  $(printf '%s' "$sample" | "$zkconv" -f UTF-8 -t HTMLWITHTAGS)"
+echo "Back from HTML to UTF-8:"
+echo "  $(printf '%s' "$html" | "$zkconv" -f HTML -t UTF-8)"
+echo "To UTF-16 (bytes):"
+printf '%s' "$sample" | "$zkconv" -f UTF-8 -t UTF-16 | od -An -tx1 | head -n 2

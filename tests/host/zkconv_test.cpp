@@ -1,0 +1,190 @@
+// The zkconv command, run in-process on files through the real module.
+#include "host/zkconv.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string hexBytes(const std::string& bytes) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  for (unsigned char byte : bytes) {
+    if (!text.empty()) text += ' ';
+    text += kDigits[byte >> 4];
+    text += kDigits[byte & 15];
+  }
+  return text;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream content;
+  content << file.rdbuf();
+  return content.str();
+}
+
+void writeFile(const std::string& path, const std::string& content) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file << content;
+}
+
+bool fileExists(const std::string& path) { return std::ifstream(path).good(); }
+
+struct runS {
+  int status;
+  std::string output;
+  std::string errors;
+};
+
+// Runs zkconv with the module beside the test's working directory; the
+// streams are files in the working directory.
+runS runZkconv(std::vector<std::string> args, const std::string& standardInput = "") {
+  args.insert(args.begin(), {"zkconv", "--module", std::string("./") + ZK_TEST_MODULE_FILE});
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(&arg[0]);
+  argv.push_back(nullptr);
+  writeFile("zkconv-test.in", standardInput);
+  FILE* in = std::fopen("zkconv-test.in", "rb");
+  FILE* out = std::fopen("zkconv-test.out", "wb");
+  FILE* err = std::fopen("zkconv-test.err", "wb");
+  runS run{zkconvMain(static_cast<int>(args.size()), argv.data(), in, out, err), "", ""};
+  std::fclose(in);
+  std::fclose(out);
+  std::fclose(err);
+  run.output = readFile("zkconv-test.out");
+  run.errors = readFile("zkconv-test.err");
+  for (const char* name : {"zkconv-test.in", "zkconv-test.out", "zkconv-test.err"}) std::remove(name);
+  return run;
+}
+
+const char kSample[] = "caf\xc3\xa9 <b> & \xe2\x82\xac\n";
+
+class Zkconv : public ::testing::Test {
+ protected:
+  void SetUp() override { writeFile(sample, kSample); }
+  void TearDown() override {
+    for (const std::string& name : {sample, outputFile, outputFile + ".zkconv-tmp"}) std::remove(name.c_str());
+  }
+  const std::string sample = "zkconv-sample.txt";
+  const std::string outputFile = "zkconv-result.txt";
+};
+
+TEST_F(Zkconv, ConvertsBothWays) {
+  struct caseS {
+    std::vector<std::string> args;
+    std::string input;  // standard input, when no file is named
+    std::string expected;
+  };
+  const caseS cases[] = {
+      {{"-f", "UTF-8", "-t", "HTML", sample}, "", "caf&eacute; &lt;b&gt; &amp; &#x20ac;\n"},
+      {{"--from-code=UTF-8", "--to-code=HTML", "--dispatch", sample}, "",
+       "caf&eacute; &lt;b&gt; &amp; &#x20ac;\n"},
+      {{"-f", "HTML", "-t", "UTF-8"}, "caf&eacute; &amp;lt; &#x20ac;", "caf\xc3\xa9 &lt; \xe2\x82\xac"},
+      {{"-f", "HTMLWITHTAGS", "-t", "UTF-8", "-"}, "<b>x</b>", "<<b>>x<</b>>"},
+      {{"-f", "UTF-8", "-t", "HTMLWITHTAGS"}, "<<b>>x", "<b>x"},
+      {{"-fISO-8859-1", "-tUTF-8"}, "\xe9", "\xc3\xa9"},
+  };
+  for (const caseS& c : cases) {
+    std::string label;
+    for (const std::string& arg : c.args) label += arg + " ";
+    SCOPED_TRACE(label);
+    const runS run = runZkconv(c.args, c.input);
+    EXPECT_EQ(0, run.status) << run.errors;
+    EXPECT_EQ(hexBytes(c.expected), hexBytes(run.output));
+  }
+}
+
+TEST_F(Zkconv, Utf16OutputComesOutWhole) {
+  const runS run = runZkconv({"-f", "ISO-8859-1", "-t", "UTF-16"}, "a\xe9");
+  ASSERT_EQ(0, run.status) << run.errors;
+  EXPECT_EQ("FE FF 00 61 00 E9", hexBytes(run.output));
+}
+
+TEST_F(Zkconv, SeveralFilesShareOneConversionState) {
+  writeFile(outputFile, "b");
+  const runS run = runZkconv({"-f", "ISO-8859-1", "-t", "UTF-16", sample, outputFile});
+  ASSERT_EQ(0, run.status) << run.errors;
+  // One mark at the start, none before the second file's text.
+  EXPECT_EQ("00 62", hexBytes(run.output.substr(run.output.size() - 2)));
+  EXPECT_EQ("FE FF", hexBytes(run.output.substr(0, 2)));
+}
+
+TEST_F(Zkconv, ErrorsNameTheProblem) {
+  struct caseS {
+    std::vector<std::string> args;
+    std::string input;
+    std::string message;
+  };
+  const caseS cases[] = {
+      {{"-f", "NO-SUCH", "-t", "UTF-8"}, "x",
+       "zkconv: unknown character set conversion from NO-SUCH to UTF-8\n"},
+      {{"-f", "HTML", "-t", "HTML"}, "x", "zkconv: unknown character set conversion from HTML to HTML\n"},
+      {{"-f", "UTF-8", "-t", "UTF-16", sample, "missing-file.txt"}, "",
+       "zkconv: cannot open input file missing-file.txt"},
+      {{"-f", "UTF-8", "-t", "ISO-8859-1", sample}, "", "zkconv: invalid or incomplete input in " + sample + "\n"},
+      {{"-f", "HTML", "-t", "UTF-8"}, "a & b", "zkconv: invalid or incomplete input in standard input\n"},
+      {{"-f", "UTF-8", "-t", "UTF-16"}, "\xc3", "zkconv: invalid or incomplete input in standard input\n"},
+      {{"--dispatch", "-f", "UTF-8", "-t", "ISO-8859-1", sample}, "",
+       "zkconv: invalid or incomplete input in " + sample + "\n"},
+      {{"--dispatch", "-f", "NO-SUCH", "-t", "UTF-8"}, "x",
+       "zkconv: unknown character set conversion from NO-SUCH to UTF-8\n"},
+      {{"--bogus"}, "", "zkconv: unknown option --bogus (see zkconv --help)\n"},
+      {{"-f"}, "", "zkconv: option -f needs a value\n"},
+  };
+  for (const caseS& c : cases) {
+    SCOPED_TRACE(c.message);
+    const runS run = runZkconv(c.args, c.input);
+    EXPECT_EQ(1, run.status);
+    EXPECT_EQ(c.message, run.errors.substr(0, c.message.size()));
+    EXPECT_EQ(1, std::count(run.errors.begin(), run.errors.end(), '\n')) << "one line: " << run.errors;
+    EXPECT_EQ("", run.output);
+  }
+}
+
+TEST_F(Zkconv, MissingModuleIsReported) {
+  std::vector<std::string> args = {"zkconv", "--module", "./no-such-module", "-f", "UTF-8", "-t", "HTML"};
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(&arg[0]);
+  FILE* err = std::fopen("zkconv-test.err", "wb");
+  EXPECT_EQ(1, zkconvMain(static_cast<int>(argv.size()), argv.data(), stdin, stdout, err));
+  std::fclose(err);
+  const std::string errors = readFile("zkconv-test.err");
+  std::remove("zkconv-test.err");
+  EXPECT_EQ(0u, errors.find("zkconv: cannot load module ./no-such-module")) << errors;
+}
+
+TEST_F(Zkconv, OutputFileIsReplacedOnlyByACompleteResult) {
+  writeFile(outputFile, "precious");
+  const runS failed = runZkconv({"-f", "UTF-8", "-t", "ISO-8859-1", "-o", outputFile, sample});
+  EXPECT_EQ(1, failed.status);
+  EXPECT_EQ("precious", readFile(outputFile)) << "a failed run loses nothing";
+  EXPECT_FALSE(fileExists(outputFile + ".zkconv-tmp"));
+
+  const runS done = runZkconv({"-f", "UTF-8", "-t", "HTML", "-o", outputFile, sample});
+  ASSERT_EQ(0, done.status) << done.errors;
+  EXPECT_EQ("", done.output);
+  EXPECT_EQ("caf&eacute; &lt;b&gt; &amp; &#x20ac;\n", readFile(outputFile));
+  EXPECT_FALSE(fileExists(outputFile + ".zkconv-tmp"));
+}
+
+TEST_F(Zkconv, InformationOptions) {
+  const runS help = runZkconv({"--help"});
+  EXPECT_EQ(0, help.status);
+  EXPECT_EQ(0u, help.output.find("Usage: zkconv"));
+  const runS version = runZkconv({"--version"});
+  EXPECT_EQ(0, version.status);
+  EXPECT_EQ(0u, version.output.find("zkconv "));
+  const runS locale = runZkconv({"--locale-charset"});
+  EXPECT_EQ(0, locale.status) << locale.errors;
+  ASSERT_GT(locale.output.size(), 1u);
+  EXPECT_EQ('\n', locale.output.back());
+}
+
+}  // namespace
