@@ -15,7 +15,9 @@
 //
 // A node found under the caller's id but left by an ended thread whose id the
 // caller has inherited (Windows reuses thread ids) is not handed out: the
-// caller gets a fresh slot, as a new thread should.
+// caller gets a fresh slot, as a new thread should. The check costs one
+// system call on a thread's first lookup in a table (see
+// threadIdentC::callerOwnsSlotIn).
 //
 // Only the calling thread's slot is offered. A lookup by another thread's id
 // would hand out a slot that its owner reads and writes without a lock.
@@ -96,12 +98,13 @@ T& perThreadValueT<T>::get() {
   const std::uint32_t wanted = threadIdentC::currentId();
   for (nodeS* node = head; node; node = node->next) {
     if (node->thread.id() != wanted) continue;
-    if (node->thread.isCallingThread()) return node->value;
+    if (threadIdentC::callerOwnsSlotIn(this, node->thread)) return node->value;
     break;
   }
   sweepEndedThreads();
   nodeS* node = createNodeForCallingThread();
   if (!node) return slotWhenOutOfMemory();
+  threadIdentC::claimSlotIn(this);
   return node->value;
 }
 

@@ -43,6 +43,17 @@ class threadIdentC {
   // handed out on the thread's first call and never reused.
   static std::uint32_t currentId();
 
+  // For per-thread tables: whether a node found in table under the calling
+  // thread's id (found) belongs to the calling thread, rather than to an
+  // ended thread whose id the caller has inherited. Where ids are never
+  // reused this is always true. Where they are, the first such question per
+  // table on a thread asks whether found's thread still runs; the answer is
+  // then remembered for the thread's lifetime (a few tables per thread), as
+  // is claimSlotIn(), so later lookups cost no system call.
+  static bool callerOwnsSlotIn(const void* table, const threadIdentC& found);
+  // Remembers that the calling thread has made its own slot in table.
+  static void claimSlotIn(const void* table);
+
   std::uint32_t id() const { return threadId; }
   bool hasHandle() const { return handle != nullptr; }
 

@@ -167,6 +167,17 @@ void* threadTrampoline(void* block) {
   return nullptr;
 }
 
+class endMutexHolderC {
+ public:
+  explicit endMutexHolderC(threadRecordS* held) : record(held) { pthread_mutex_lock(&record->endMutex); }
+  ~endMutexHolderC() { pthread_mutex_unlock(&record->endMutex); }
+  endMutexHolderC(const endMutexHolderC&) = delete;
+  endMutexHolderC& operator=(const endMutexHolderC&) = delete;
+
+ private:
+  threadRecordS* record;
+};
+
 threadRecordS* recordOf(void* handle) { return static_cast<threadRecordS*>(handle); }
 
 }  // namespace
@@ -209,9 +220,12 @@ bool threadHandleExitCode(void* handle, std::uint32_t& code) {
 void threadHandleWaitForEnd(void* handle) {
   if (!handle) return;
   threadRecordS* record = recordOf(handle);
-  pthread_mutex_lock(&record->endMutex);
-  while (!record->ended.load(std::memory_order_relaxed)) pthread_cond_wait(&record->endSignal, &record->endMutex);
-  pthread_mutex_unlock(&record->endMutex);
+  {
+    // pthread_cond_wait is a cancellation point: a cancelled waiter unwinds
+    // holding the mutex, and the holder's destructor releases it.
+    endMutexHolderC holder(record);
+    while (!record->ended.load(std::memory_order_relaxed)) pthread_cond_wait(&record->endSignal, &record->endMutex);
+  }
   // The thread is past its last use of the record; reap it so that it leaves
   // nothing behind.
   if (record->reapPending.exchange(false)) pthread_join(record->thread, nullptr);

@@ -20,11 +20,24 @@ std::uint32_t exitEarly(void* argument) {
   threadC::exitCurrent(returnArgument(argument));
 }
 
-std::atomic<bool> sleeperStarted{false};
+// A thread that runs until blockerRelease is set.
+std::atomic<bool> blockerRelease{false};
 
-std::uint32_t sleepForever(void*) {
-  sleeperStarted = true;
-  for (;;) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+std::uint32_t blockUntilReleased(void*) {
+  while (!blockerRelease) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return 0;
+}
+
+// Waits in the platform's own wait for the blocker (a kernel wait on
+// Windows, a cancellation point on POSIX), so that terminating it interrupts
+// no runtime library code.
+std::atomic<bool> waiterStarted{false};
+
+std::uint32_t waitForBlocker(void* blocker) {
+  threadC handleOnBlocker(*static_cast<threadC*>(blocker));
+  waiterStarted = true;
+  handleOnBlocker.join();
+  return 5;
 }
 
 std::uint32_t reportWhetherCurrent(void* argument) {
@@ -112,19 +125,27 @@ TEST(Thread, RunningAndCurrentBeforeAndAfterEnd) {
   EXPECT_EQ(code, 1u);
 }
 
-TEST(Thread, TerminateEndsASleepingThreadWithCode0) {
-  sleeperStarted = false;
-  threadC thread;
-  ASSERT_TRUE(thread.start(sleepForever, nullptr));
-  while (!sleeperStarted) std::this_thread::yield();
-  EXPECT_TRUE(thread.isRunning());
-  EXPECT_TRUE(thread.terminate());
-  EXPECT_TRUE(thread.hasHandle());
-  threadC copy(thread);
+TEST(Thread, TerminateEndsAWaitingThreadWithCode0) {
+  blockerRelease = false;
+  waiterStarted = false;
+  threadC blocker;
+  ASSERT_TRUE(blocker.start(blockUntilReleased, nullptr));
+  threadC waiter;
+  ASSERT_TRUE(waiter.start(waitForBlocker, &blocker));
+  while (!waiterStarted) std::this_thread::yield();
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_TRUE(waiter.isRunning());
+  EXPECT_TRUE(waiter.terminate());
+  EXPECT_TRUE(waiter.hasHandle());
+  threadC copy(waiter);
   std::uint64_t code = 77;
-  EXPECT_TRUE(thread.join(&code));
+  EXPECT_TRUE(waiter.join(&code));
   EXPECT_EQ(code, 0u);
   EXPECT_FALSE(copy.isRunning());
+  EXPECT_TRUE(blocker.isRunning());
+  blockerRelease = true;
+  EXPECT_TRUE(blocker.join(&code));
+  EXPECT_EQ(code, 0u);
 }
 
 TEST(Process, RunningAnswers) {
