@@ -60,7 +60,7 @@ run_config() {
   echo "== $name: test"
   local log=$dir.test.log
   rm -rf "$dir/test-results"
-  (cd "$dir" && ctest --output-on-failure -j "$jobs") 2>&1 | tee "$log"
+  (cd "$dir" && ctest --output-on-failure --timeout 300 -j "$jobs") 2>&1 | tee "$log"
   local line
   line=$(grep -E "tests passed, [0-9]+ tests failed out of [0-9]+" "$log" | tail -n 1)
   if [[ $line =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then

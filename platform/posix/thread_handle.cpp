@@ -1,13 +1,14 @@
 // Thread handles for POSIX. A pthread has no kernel handle that outlives it,
 // so each thread gets a reference-counted record of our own: the handle is a
 // pointer to it. Every handle on the thread shares the record; the thread's
-// own thread_local holder keeps one reference and marks the record ended
+// own holder (a thread-specific value) keeps one reference and marks the record ended
 // when the thread exits, so the record answers "not running" from then on,
 // however long handles keep it.
 //
 // Records and start blocks come from malloc, never from the module's pooled
 // heap: the heap's per-thread table identifies threads through these handles.
 #include <pthread.h>
+#include <sched.h>
 #include <stdlib.h>
 
 #include <atomic>
@@ -40,8 +41,8 @@ struct startBlockS {
 
 std::atomic<std::uint32_t> lastThreadId{0};
 
-// All thread_local state is trivially destructible except the holder, so it
-// stays readable while other thread_local destructors run after the holder's.
+// All thread_local state is trivially destructible, so it stays readable
+// while thread-exit destructors run.
 thread_local std::uint32_t currentThreadId = 0;
 thread_local threadRecordS* currentRecord = nullptr;
 thread_local bool holderGone = false;
@@ -86,31 +87,68 @@ void markEnded(threadRecordS* record) {
   pthread_mutex_unlock(&record->endMutex);
 }
 
-// Marks the thread's record ended when the thread exits.
-class recordHolderC {
- public:
-  recordHolderC() = default;
-  ~recordHolderC() {
-    holderGone = true;
-    if (!currentRecord) return;
-    threadRecordS* record = currentRecord;
-    currentRecord = nullptr;
-    markEnded(record);
-    releaseReference(record);
+// The thread's holder is a thread-specific value whose destructor marks the
+// thread's record ended when the thread exits. It is not a thread_local
+// object with a destructor: those keep a dynamically loaded module mapped as
+// long as any thread that touched one runs, so the module could never be
+// unloaded. The key is created on first use and deleted when the module
+// unloads; from then on no destructor of this module is called at thread
+// exit.
+enum : int { holderKeyAbsent, holderKeyCreating, holderKeyReady, holderKeyDeleted };
+std::atomic<int> holderKeyState{holderKeyAbsent};
+pthread_key_t holderKey;
+
+void releaseHolder(void* value) {
+  holderGone = true;
+  threadRecordS* record = static_cast<threadRecordS*>(value);
+  if (currentRecord == record) currentRecord = nullptr;
+  markEnded(record);
+  releaseReference(record);
+}
+
+// True once the key exists; false when it cannot be created or is gone.
+bool holderKeyReadyForUse() {
+  for (;;) {
+    int state = holderKeyState.load(std::memory_order_acquire);
+    if (state == holderKeyReady) return true;
+    if (state == holderKeyDeleted) return false;
+    if (state == holderKeyAbsent &&
+        holderKeyState.compare_exchange_strong(state, holderKeyCreating, std::memory_order_acq_rel)) {
+      const bool created = pthread_key_create(&holderKey, releaseHolder) == 0;
+      holderKeyState.store(created ? holderKeyReady : holderKeyDeleted, std::memory_order_release);
+      return created;
+    }
+    sched_yield();
   }
-  recordHolderC(const recordHolderC&) = delete;
-  recordHolderC& operator=(const recordHolderC&) = delete;
-  void arm() {}
+}
+
+// Deletes the key when the module unloads, releasing the unloading thread's
+// holder first. Threads that still run keep their records: nothing of this
+// module will ask for them again.
+class holderKeyOwnerC {
+ public:
+  holderKeyOwnerC() = default;
+  ~holderKeyOwnerC() {
+    if (holderKeyState.exchange(holderKeyDeleted) != holderKeyReady) return;
+    if (void* holder = pthread_getspecific(holderKey)) {
+      pthread_setspecific(holderKey, nullptr);
+      releaseHolder(holder);
+    }
+    pthread_key_delete(holderKey);
+  }
+  holderKeyOwnerC(const holderKeyOwnerC&) = delete;
+  holderKeyOwnerC& operator=(const holderKeyOwnerC&) = delete;
 };
 
-thread_local recordHolderC recordHolder;
+holderKeyOwnerC holderKeyOwner;
 
 // Makes record the calling thread's record; it already carries the
-// holder's reference.
+// holder's reference. Without a holder the record is still used, but only
+// join or the last handle can end its life.
 void adoptAsCurrent(threadRecordS* record) {
   currentThreadId = record->threadId;
   currentRecord = record;
-  recordHolder.arm();  // constructs the holder, so its destructor runs at thread exit
+  if (holderKeyReadyForUse()) pthread_setspecific(holderKey, record);
 }
 
 // The calling thread's record, created on first use; null when out of
