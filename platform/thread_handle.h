@@ -5,13 +5,12 @@
 // been reused. Null means "no handle"; every function below accepts null.
 //
 // Backend contract (platform/<posix|win32>/thread_handle.cpp):
-// - threadHandleCurrentId(): the calling thread's id, never 0 and never
-//   0xFFFFFFFF. Windows: GetCurrentThreadId(). POSIX: a process-unique number
-//   handed out from a counter on the thread's first call (threads have no
-//   32-bit kernel id there that stays unique while a handle refers to it).
+// - threadHandleCurrentId(): the calling thread's id as the operating system
+//   knows it, the same in every module of the process, never 0 and never
+//   0xFFFFFFFF. Windows: GetCurrentThreadId(). POSIX: gettid().
 // - threadHandleIdsAreReused(): whether the id of an ended thread may be
 //   handed to a new thread while handles on the ended one are still open
-//   (Windows: yes; POSIX: no, the counter does not repeat an id).
+//   (yes on both: the kernel recycles thread ids).
 // - threadHandleDuplicateCurrent(): a new handle on the calling thread, or
 //   null on failure. Windows: DuplicateHandle of GetCurrentThread() within
 //   GetCurrentProcess(), access 0x1F03FF, not inheritable. POSIX: a new
@@ -22,7 +21,8 @@
 // - threadHandleIsRunning(h): true only if the exit code of the thread can be
 //   read and is 259 (Windows STILL_ACTIVE; so a thread that ended with 259
 //   counts as running there). POSIX: the record is not marked ended; the
-//   record is marked when the thread exits (a thread_local destructor).
+//   record is marked when the thread exits (the destructor of a
+//   thread-specific value).
 // - threadHandleExitCode(h, code): reads the exit code (259 while running);
 //   false when it cannot be read, leaving code untouched.
 // - threadHandleWaitForEnd(h): waits without time-out for the thread to end.

@@ -9,6 +9,7 @@
 // heap: the heap's per-thread table identifies threads through these handles.
 #include <pthread.h>
 #include <sched.h>
+#include <unistd.h>
 #include <stdlib.h>
 
 #include <atomic>
@@ -24,7 +25,8 @@ namespace {
 
 struct threadRecordS {
   std::atomic<std::uint32_t> references;  // open handles, plus one for the thread's holder while it runs
-  std::uint32_t threadId;                 // the thread's id (see threadHandleCurrentId)
+  std::uint32_t threadId;                 // the thread's kernel id; for a thread we start, set by the thread itself under endMutex
+  bool idKnown;                           // threadId is set; guarded by endMutex, signalled on endSignal
   std::atomic<bool> ended;                // set once, when the thread exits
   std::uint32_t exitCode;                 // valid once ended; guarded by endMutex before
   std::atomic<bool> reapPending;          // a joinable pthread started by us, not yet joined or detached
@@ -39,20 +41,11 @@ struct startBlockS {
   threadRecordS* record;     // the new thread's record, with the holder's reference
 };
 
-std::atomic<std::uint32_t> lastThreadId{0};
-
 // All thread_local state is trivially destructible, so it stays readable
 // while thread-exit destructors run.
 thread_local std::uint32_t currentThreadId = 0;
 thread_local threadRecordS* currentRecord = nullptr;
 thread_local bool holderGone = false;
-
-std::uint32_t nextThreadId() {
-  for (;;) {
-    const std::uint32_t id = lastThreadId.fetch_add(1, std::memory_order_relaxed) + 1;
-    if (id != 0 && id != 0xFFFFFFFFu) return id;
-  }
-}
 
 threadRecordS* newRecord(std::uint32_t threadId, std::uint32_t references) {
   void* memory = malloc(sizeof(threadRecordS));
@@ -60,6 +53,7 @@ threadRecordS* newRecord(std::uint32_t threadId, std::uint32_t references) {
   threadRecordS* record = new (memory) threadRecordS;
   record->references.store(references, std::memory_order_relaxed);
   record->threadId = threadId;
+  record->idKnown = threadId != 0;
   record->ended.store(false, std::memory_order_relaxed);
   record->exitCode = 0;
   record->reapPending.store(false, std::memory_order_relaxed);
@@ -83,6 +77,16 @@ void releaseReference(threadRecordS* record) {
 void markEnded(threadRecordS* record) {
   pthread_mutex_lock(&record->endMutex);
   record->ended.store(true, std::memory_order_release);
+  pthread_cond_broadcast(&record->endSignal);
+  pthread_mutex_unlock(&record->endMutex);
+}
+
+// Publishes the calling thread's kernel id in a record made for it before it
+// ran, and wakes the thread that is waiting to learn it.
+void publishId(threadRecordS* record) {
+  pthread_mutex_lock(&record->endMutex);
+  record->threadId = threadHandleCurrentId();
+  record->idKnown = true;
   pthread_cond_broadcast(&record->endSignal);
   pthread_mutex_unlock(&record->endMutex);
 }
@@ -191,6 +195,7 @@ void* threadTrampoline(void* block) {
   void* const argument = start->argument;
   threadRecordS* const record = start->record;
   free(start);
+  publishId(record);
   adoptAsCurrent(record);
   std::uint32_t code = 0;
   try {
@@ -221,7 +226,7 @@ threadRecordS* recordOf(void* handle) { return static_cast<threadRecordS*>(handl
 }  // namespace
 
 std::uint32_t threadHandleCurrentId() {
-  if (currentThreadId == 0) currentThreadId = nextThreadId();
+  if (currentThreadId == 0) currentThreadId = static_cast<std::uint32_t>(gettid());
   return currentThreadId;
 }
 
@@ -284,7 +289,8 @@ bool threadHandleStart(threadFunctionT function, void* argument, void*& handle, 
   startBlockS* start = static_cast<startBlockS*>(calloc(1, sizeof(startBlockS)));
   if (!start) return false;
   // One reference for the caller's handle, one for the new thread's holder.
-  threadRecordS* record = newRecord(nextThreadId(), 2);
+  // The id is the kernel's, which only the new thread can read.
+  threadRecordS* record = newRecord(0, 2);
   if (!record) {
     free(start);
     return false;
@@ -301,8 +307,12 @@ bool threadHandleStart(threadFunctionT function, void* argument, void*& handle, 
   }
   record->thread = thread;
   record->reapPending.store(true, std::memory_order_release);
+  {
+    endMutexHolderC holder(record);
+    while (!record->idKnown) pthread_cond_wait(&record->endSignal, &record->endMutex);
+    threadId = record->threadId;
+  }
   handle = record;
-  threadId = record->threadId;
   return true;
 }
 
@@ -315,4 +325,5 @@ void threadHandleExitCurrent(std::uint32_t code) {
   pthread_exit(nullptr);
 }
 
-bool threadHandleIdsAreReused() { return false; }
+// Kernel thread ids come back once their thread is gone.
+bool threadHandleIdsAreReused() { return true; }

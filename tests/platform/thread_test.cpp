@@ -9,8 +9,29 @@
 
 #include "platform/locked_flag.h"
 #include "platform/process.h"
+#include "platform/thread_ident.h"
 
 namespace {
+
+// The id the started thread sees for itself.
+std::uint32_t reportOwnId(void* seen) {
+  *static_cast<std::uint32_t*>(seen) = threadIdentC::currentId();
+  return 0;
+}
+
+TEST(Thread, StartReportsTheIdTheThreadSeesForItself) {
+  for (int round = 0; round < 4; ++round) {
+    std::uint32_t seen = 0;
+    threadC thread;
+    ASSERT_TRUE(thread.start(reportOwnId, &seen));
+    const std::uint32_t reported = thread.id();
+    ASSERT_TRUE(thread.join());
+    EXPECT_EQ(reported, seen);
+    EXPECT_NE(0u, reported);
+    EXPECT_NE(threadIdentC::currentId(), reported);
+  }
+}
+
 
 std::uint32_t returnArgument(void* argument) {
   return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(argument));
