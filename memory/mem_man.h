@@ -82,7 +82,8 @@ class memManDataPoolC : public BaseT {
   // n 0: no storage. Answers false, with no storage, when memory runs out.
   bool allocate(std::uint64_t n);
   // Frees the current storage; with n > 0 and p given, takes a copy of the n
-  // bytes at p. Answers false, with no storage, when memory runs out.
+  // bytes at p (which may lie inside the current storage). Answers false,
+  // with no storage, when memory runs out.
   bool assign(const T* p, std::uint64_t n);
   // Moves the storage to a block of n bytes keeping the first min(n, size)
   // bytes (n 0: no storage). On failure answers false and keeps the storage.
@@ -120,10 +121,18 @@ bool memManDataPoolC<T, BaseT>::allocate(std::uint64_t n) {
 
 template <class T, class BaseT>
 bool memManDataPoolC<T, BaseT>::assign(const T* p, std::uint64_t n) {
-  release();
-  if (n == 0 || p == nullptr) return true;
-  if (!allocate(n)) return false;
-  std::memcpy(static_cast<void*>(data), p, n);
+  if (n == 0 || p == nullptr) {
+    release();
+    return true;
+  }
+  // The copy is made before the old storage goes: p may point into it.
+  memManDataPoolC fresh;
+  if (!fresh.allocate(n)) {
+    release();
+    return false;
+  }
+  std::memcpy(static_cast<void*>(fresh.data), p, n);
+  takeFrom(fresh);
   return true;
 }
 

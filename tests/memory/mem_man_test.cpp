@@ -99,4 +99,16 @@ TEST(MemManDataPool, AllocateAssignCopyAndRelease) {
   EXPECT_EQ(0u, b.size);
 }
 
+// A copy whose source lies inside the buffer's own storage reads the old
+// bytes before they are freed.
+TEST(MemManDataPool, AssignFromItsOwnStorage) {
+  memManDataPoolC<char> a;
+  ASSERT_TRUE(a.assign("hello", 6));
+  ASSERT_TRUE(a.assign(a.data + 1, 5));
+  EXPECT_EQ(5u, a.size);
+  ASSERT_NE(nullptr, a.data);
+  EXPECT_EQ(0, std::memcmp("ello", a.data, 5))
+      << "bytes 0x" << std::hex << (a.data[4] & 0xFF) << " at the end";
+}
+
 }  // namespace
