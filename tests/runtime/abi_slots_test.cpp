@@ -71,6 +71,44 @@ TEST(AbiSlots, DispatchAndMemberTables) {
   EXPECT_EQ(0u, slot<countFn>(dispatch, 2)(dispatch));
 }
 
+// Derived classes compiled elsewhere override the hooks by slot: they follow
+// Invoke in the dispatch table, in this order.
+class hookSlotObjectC : public proxyObjectC {
+ public:
+  hookSlotObjectC() : proxyObjectC(kRows, true) {}
+  const char* getNativeTypeName() override { return "hook type"; }
+  void* getNativeObject() override { return &marker; }
+  uint32_t onExtConnNotify(uint32_t value) override { return value + 1; }
+  uint32_t onExtConnNotify2(uint32_t first, uint32_t second) override { return first * second; }
+  uint32_t onExtConnQuery(uint32_t* value) override {
+    *value = 42;
+    return 5;
+  }
+  int marker = 0;
+
+ protected:
+  ~hookSlotObjectC() override = default;
+};
+
+typedef const char* (*textHookFn)(void*);
+typedef void* (*pointerHookFn)(void*);
+typedef uint32_t (*notifyFn)(void*, uint32_t);
+typedef uint32_t (*notify2Fn)(void*, uint32_t, uint32_t);
+
+TEST(AbiSlots, HooksFollowInvoke) {
+  hookSlotObjectC* object = new hookSlotObjectC;
+  void* dispatch = static_cast<zkIDispatch*>(object);
+  EXPECT_STREQ("hook type", slot<textHookFn>(dispatch, 4)(dispatch)) << "slot 4 is getNativeTypeName";
+  EXPECT_EQ(static_cast<void*>(&object->marker), slot<pointerHookFn>(dispatch, 5)(dispatch))
+      << "slot 5 is getNativeObject";
+  EXPECT_EQ(8u, slot<notifyFn>(dispatch, 6)(dispatch, 7)) << "slot 6 is onExtConnNotify";
+  EXPECT_EQ(12u, slot<notify2Fn>(dispatch, 7)(dispatch, 3, 4)) << "slot 7 is onExtConnNotify2";
+  uint32_t value = 0;
+  EXPECT_EQ(5u, slot<outU32Fn>(dispatch, 8)(dispatch, &value)) << "slot 8 is onExtConnQuery";
+  EXPECT_EQ(42u, value);
+  object->Release();
+}
+
 TEST(AbiSlots, ErrorObjectTable) {
   proxyCallErrorC* error = proxyCallErrorC::create("what", "where", nullptr);
   ASSERT_NE(nullptr, error);
