@@ -37,10 +37,13 @@ class recordingGuardC {
 };
 
 // The environment variable that turns writing on: present, and its value read
-// by atoi is not 0.
+// as atoi reads it (leading white space, a sign, digits up to the first
+// non-digit) is not 0. strtol instead of atoi, because atoi's result is
+// undefined beyond int's range, and glibc's wraps "4294967296" to 0; strtol
+// saturates, so every non-zero number counts as not 0.
 bool traceRequestedByEnvironment() {
   const char* value = getRuntimeEnvironmentVariable("ZKCODETRACK");
-  return value != nullptr && std::atoi(value) != 0;
+  return value != nullptr && std::strtol(value, nullptr, 10) != 0;
 }
 
 // Runs one operation on the module's manager, under the module's code-track
@@ -132,8 +135,8 @@ void codeTrackMgrC::addRecord(const char* text, std::uint32_t number, const char
 
 // Flush, under the lock (recursively entered):
 // 1. it goes ahead when forced, when mustWrite is set, when a name is
-//    configured, or when "ZKCODETRACK" read by atoi is not 0; otherwise the
-//    ring stays as it is;
+//    configured, or when "ZKCODETRACK" read as a decimal integer is not 0;
+//    otherwise the ring stays as it is;
 // 2. the name is the configured one or the default in the temporary
 //    directory;
 // 3. the file is opened for appending in text mode and, if that worked, the

@@ -9,7 +9,8 @@
 // - after every record when "ZKCODETRACK_FLUSH" existed when the manager was
 //   built;
 // - when the ring is full and when the manager is destroyed, provided a flush
-//   goes ahead: "ZKCODETRACK" (read with atoi at every flush) is not 0, an
+//   goes ahead: "ZKCODETRACK" (read as a decimal integer, as atoi reads it,
+//   at every flush; numbers beyond int's range count as not 0) is not 0, an
 //   exception has been recorded, or a file name has been configured.
 // Otherwise the ring silently keeps the latest 10000 records. A flush that
 // goes ahead empties the ring, also when the file cannot be opened.

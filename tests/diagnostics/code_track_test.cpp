@@ -65,6 +65,8 @@ TEST(CodeTrack, ZkCodeTrackIsReadWithAtoiAtEveryFlush) {
       {"x1", false},  // no leading digits: atoi gives 0
       {" 2", true},   // leading white space is skipped
       {"-3", true},   // a sign is allowed
+      {"4294967296", true},            // beyond int's range: still not 0, not wrapped to 0
+      {"99999999999999999999", true},  // far beyond any integer: saturates, not 0
   };
   for (const rowS& row : rows) {
     SCOPED_TRACE(std::string("ZKCODETRACK=\"") + row.value + "\"");
