@@ -16,6 +16,7 @@
 #include "module/module_globals.h"
 #include "module/module_hook.h"
 #include "platform/module_export.h"
+#include "runtime/interface_ptr.h"
 
 namespace {
 
@@ -25,48 +26,40 @@ zkIUnknown* boundEngine;    // one reference held while initCount > 0; engine lo
 // by termination outside the engine lock, so it is atomic.
 std::atomic<uint32_t> factoryCookie;
 
-// The engine with a reference added for the caller, or null when none is
-// bound.
-zkIUnknown* takeEngine() {
+// The engine with a reference added for the caller, or an empty holder when
+// none is bound.
+zkInterfacePtrT<zkIUnknown> takeEngine() {
   lockGuardC guard(engineLock());
-  if (boundEngine != nullptr) boundEngine->AddRef();
-  return boundEngine;
+  return zkInterfacePtrT<zkIUnknown>(boundEngine);
 }
 
-// The engine's factory registry with a reference added, or null.
-zkIComEngineFactory* takeEngineFactory() {
-  zkIUnknown* engine = takeEngine();
-  if (engine == nullptr) return nullptr;
-  void* registry = nullptr;
-  const uint32_t status = engine->QueryInterface(&zkIID_IEngineFactory, &registry);
-  engine->Release();
-  if (status != 0 || registry == nullptr) return nullptr;
-  return static_cast<zkIComEngineFactory*>(static_cast<zkIUnknown*>(registry));
-}
-
+// Registration and revocation hold a temporary engine reference and the
+// registry until the registry call is done; the holders release the
+// registry first, then the engine.
 void registerClassFactory() {
   charsetClassFactoryC* factory = charsetClassFactoryC::create();
   if (factory == nullptr) return;
   factory->AddRef();
-  void* unknown = nullptr;
-  if (factory->QueryInterface(&zkIID_IUnknown, &unknown) == 0) {
-    if (zkIComEngineFactory* registry = takeEngineFactory()) {
+  zkInterfacePtrT<zkIUnknown> unknown;
+  if (unknown.query(factory, zkIID_IUnknown) == 0) {
+    const zkInterfacePtrT<zkIUnknown> engine = takeEngine();
+    zkInterfacePtrT<zkIComEngineFactory> registry;
+    if (registry.query(engine.get(), zkIID_IEngineFactory) == 0) {
       uint32_t cookie = 0;
-      if (registry->RegisterFactory(&zkIID_IClassFactory, static_cast<zkIUnknown*>(unknown), 1,
-                                    &cookie) == 0) {
+      if (registry->RegisterFactory(&zkIID_IClassFactory, unknown.get(), 1, &cookie) == 0) {
         factoryCookie.store(cookie);
       }
-      registry->Release();
     }
-    static_cast<zkIUnknown*>(unknown)->Release();
   }
+  unknown.reset();
   factory->Release();
 }
 
 void revokeClassFactory() {
-  if (zkIComEngineFactory* registry = takeEngineFactory()) {
+  const zkInterfacePtrT<zkIUnknown> engine = takeEngine();
+  zkInterfacePtrT<zkIComEngineFactory> registry;
+  if (registry.query(engine.get(), zkIID_IEngineFactory) == 0) {
     registry->RevokeFactory(factoryCookie.load());
-    registry->Release();
   }
 }
 

@@ -230,6 +230,88 @@ TEST(ModuleEntryPoints, NullEngineCountsWithoutRegistering) {
   EXPECT_TRUE(moduleClose(loaded));
 }
 
+// An engine that writes down every call the module makes on it, in order.
+// Its registry is the engine object itself, as with the reference engine.
+class recordingEngineC final : public zkIComEngineFactory {
+ public:
+  uint32_t QueryInterface(const zkIIDS* id, void** out) override {
+    log.push_back(std::string("QueryInterface ") + (id != nullptr ? id->name : "(null)"));
+    if (out == nullptr || id == nullptr || !id->equal(zkIID_IEngineFactory)) return 1;
+    ++refCount;
+    *out = static_cast<zkIComEngineFactory*>(this);
+    return 0;
+  }
+  uint32_t AddRef() override {
+    log.push_back("AddRef");
+    return ++refCount;
+  }
+  uint32_t Release() override {
+    log.push_back("Release");
+    return --refCount;
+  }
+  uint32_t RegisterFactory(const zkIIDS* interfaceId, zkIUnknown* factory, uint32_t flags,
+                           uint32_t* cookie) override {
+    log.push_back(std::string("RegisterFactory ") + interfaceId->name + " flags " +
+                  std::to_string(flags));
+    // The factory answers its two identifiers and nothing else.
+    void* answer = &answer;
+    EXPECT_EQ(1u, factory->QueryInterface(&zkIID_IDispatch, &answer));
+    EXPECT_EQ(nullptr, answer);
+    void* classFactory = nullptr;
+    EXPECT_EQ(0u, factory->QueryInterface(&zkIID_IClassFactory, &classFactory));
+    if (classFactory != nullptr) {
+      // An unknown class name leaves the out slot alone.
+      zkIUnknown* untouched = reinterpret_cast<zkIUnknown*>(this);
+      const zkIIDS other = {0, "rozorevo.other"};
+      auto* creator = static_cast<zkIComClassFactory*>(classFactory);
+      EXPECT_EQ(1u, creator->CreateInstance(&other, &untouched));
+      EXPECT_EQ(reinterpret_cast<zkIUnknown*>(this), untouched);
+      creator->Release();
+    }
+    factory->AddRef();
+    registered = factory;
+    *cookie = 77;
+    return 0;
+  }
+  uint32_t RevokeFactory(uint32_t cookie) override {
+    log.push_back("RevokeFactory " + std::to_string(cookie));
+    if (registered != nullptr) registered->Release();
+    registered = nullptr;
+    return 0;
+  }
+
+  std::vector<std::string> log;
+  int refCount = 0;
+  zkIUnknown* registered = nullptr;  // one reference held
+};
+
+TEST(ModuleEntryPoints, CallsOnTheEngineInOrder) {
+  loadedModuleS* loaded = moduleOpen(moduleFile().c_str());
+  ASSERT_NE(nullptr, loaded);
+  auto init = reinterpret_cast<raVodInitRemoteEngineF>(moduleSymbol(loaded, kInitRemoteEngineName));
+  auto term =
+      reinterpret_cast<raVodTerminateRemoteEngineF>(moduleSymbol(loaded, kTerminateRemoteEngineName));
+  ASSERT_NE(nullptr, init);
+  ASSERT_NE(nullptr, term);
+  recordingEngineC engine;
+  EXPECT_EQ(0u, init(&engine));
+  // The module's own reference, then a temporary one that lasts until the
+  // registration is done.
+  EXPECT_EQ((std::vector<std::string>{"AddRef", "AddRef", "QueryInterface ZKCOMENGFACT",
+                                      "RegisterFactory ZKIIDCLSFAC flags 1", "Release",
+                                      "Release"}),
+            engine.log);
+  EXPECT_EQ(1, engine.refCount);
+  engine.log.clear();
+  EXPECT_EQ(0u, term());
+  EXPECT_EQ((std::vector<std::string>{"AddRef", "QueryInterface ZKCOMENGFACT", "RevokeFactory 77",
+                                      "Release", "Release", "Release"}),
+            engine.log);
+  EXPECT_EQ(0, engine.refCount);
+  EXPECT_EQ(nullptr, engine.registered);
+  EXPECT_TRUE(moduleClose(loaded));
+}
+
 TEST(ModuleLifecycle, LoadUseUnloadAndLoadAgain) {
   for (int round = 0; round < 2; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
