@@ -230,6 +230,30 @@ TEST_F(MemPool, DoubleFreeIsReportedAndChangesNothing) {
   pool.deallocate(keep);
 }
 
+// A slot of a page that was never handed out has owner 0: freeing it is
+// reported like a double free instead of reading owner 0 as a page.
+TEST_F(MemPool, FreeingANeverUsedSlotIsReportedAndChangesNothing) {
+  void* keep = pool.allocate(24);
+  memPageS* page = ownerPage(keep);
+  unsigned char* lowestSlot = page->blockArea;
+  ASSERT_NE(static_cast<void*>(lowestSlot + pool.blockHeaderSize), keep);
+  ASSERT_EQ(memBlockOwnerNeverUsed, reinterpret_cast<memBlockHeaderS*>(lowestSlot)->owner);
+  const std::uint64_t outstanding = pool.outstanding;
+  memBlockHeaderS* freeHead = page->freeHead;
+
+  capturedOutput.clear();
+  memTrackSetOutput(&captureOutput);
+  pool.deallocate(lowestSlot + pool.blockHeaderSize);
+  memTrackResetOutput();
+
+  EXPECT_EQ(outstanding, pool.outstanding);
+  EXPECT_EQ(freeHead, page->freeHead);
+  EXPECT_EQ(1u, page->used);
+  EXPECT_EQ(memBlockOwnerNeverUsed, reinterpret_cast<memBlockHeaderS*>(lowestSlot)->owner);
+  EXPECT_EQ("free called on free object\nstack track :\n", capturedOutput);
+  pool.deallocate(keep);
+}
+
 TEST(MemTrackOutput, ReportsArriveInPiecesOf80Characters) {
   std::vector<std::string> pieces;
   static std::vector<std::string>* sink;
