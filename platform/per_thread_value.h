@@ -14,7 +14,7 @@
 // setAll() and destruction run under the lock.
 //
 // A node found under the caller's id but left by an ended thread whose id the
-// caller has inherited (Windows reuses thread ids) is not handed out: the
+// caller has inherited (the kernel reuses thread ids) is not handed out: the
 // caller gets a fresh slot, as a new thread should. The check costs one
 // system call on a thread's first lookup in a table (see
 // threadIdentC::callerOwnsSlotIn).

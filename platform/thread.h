@@ -26,7 +26,7 @@
 #include "platform/thread_handle.h"
 
 // The calling thread's id (see threadIdentC::currentId): the kernel's thread
-// id on Windows, a process-unique number on POSIX.
+// id on both platforms.
 inline std::uint32_t currentThreadId() { return threadHandleCurrentId(); }
 
 class threadC {

@@ -33,14 +33,13 @@ class threadIdentC {
   // ended with 259, the code that reads as "still active" on Windows).
   bool isRunning() const;
   // This identity is the calling thread itself, not an ended thread whose id
-  // the calling thread has inherited: on Windows, where ids of ended threads
-  // are reused, the id is the caller's and the thread still runs; on POSIX,
-  // where ids are never reused, the id is the caller's.
+  // the calling thread has inherited: the id is the caller's and, because
+  // the kernel reuses the ids of ended threads, the thread still runs.
   bool isCallingThread() const;
 
-  // The calling thread's id: never 0 and never 0xFFFFFFFF. Windows: the
-  // kernel's thread id. POSIX: a process-unique number from a counter,
-  // handed out on the thread's first call and never reused.
+  // The calling thread's id: never 0 and never 0xFFFFFFFF. The kernel's
+  // thread id (Windows GetCurrentThreadId, POSIX gettid), the same in every
+  // module of the process; an ended thread's id may be handed out again.
   static std::uint32_t currentId();
 
   // For per-thread tables: whether a node found in table under the calling
