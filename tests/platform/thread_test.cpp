@@ -61,9 +61,20 @@ std::uint32_t waitForBlocker(void* blocker) {
   return 5;
 }
 
+// What a started thread sees of itself. The starter compares it with its own
+// threadC only after join: start() may still be storing the id into that
+// object while the new thread already runs.
+struct selfViewS {
+  bool current;     // threadC::current() said isCurrent()
+  std::uint32_t id;  // threadC::current().id()
+};
+
 std::uint32_t reportWhetherCurrent(void* argument) {
-  threadC* self = static_cast<threadC*>(argument);
-  return threadC::current().isCurrent() && threadC::current().equals(*self) ? 1 : 0;
+  selfViewS* view = static_cast<selfViewS*>(argument);
+  const threadC self = threadC::current();
+  view->current = self.isCurrent();
+  view->id = self.id();
+  return view->current ? 1 : 0;
 }
 
 }  // namespace
@@ -131,11 +142,13 @@ TEST(Thread, RunningAndCurrentBeforeAndAfterEnd) {
   EXPECT_TRUE(self.isCurrent());
 
   threadC thread;
-  ASSERT_TRUE(thread.start(reportWhetherCurrent, &thread));
+  selfViewS view = {false, 0};
+  ASSERT_TRUE(thread.start(reportWhetherCurrent, &view));
   threadC copy(thread);
   std::uint64_t code = 0;
   ASSERT_TRUE(thread.join(&code));
   EXPECT_EQ(code, 1u) << "the started thread did not see itself as current";
+  EXPECT_EQ(view.id, copy.id()) << "the started thread's own id differs from the one start() reported";
   EXPECT_TRUE(copy.hasHandle());
   EXPECT_FALSE(copy.isRunning());
   EXPECT_FALSE(copy.isCurrent());
