@@ -16,10 +16,10 @@
 //   address, or if the name cannot be read; buffer is then untouched.
 //   Windows opens the process with access 0x410, enumerates at most 1024
 //   modules with EnumProcessModules, tests each with GetModuleInformation
-//   and reads the name with GetModuleFileNameA, which is right only for the
-//   current process. POSIX examines only the current process (dl_iterate_phdr;
-//   the main program's path comes from /proc/self/exe) and answers false for
-//   any other process id.
+//   and reads the name through the opened process (GetModuleFileNameExA),
+//   so the name is right for other processes too. POSIX examines only the
+//   current process (dl_iterate_phdr; the main program's path comes from
+//   /proc/self/exe) and answers false for any other process id.
 // - isModuleDirectorySeparator(c): c separates directories in the paths
 //   findModuleFileName writes (Windows: backslash or slash; POSIX: slash).
 //

@@ -10,8 +10,9 @@ namespace {
 constexpr DWORD queryAndReadAccess = 0x410;  // PROCESS_QUERY_INFORMATION | PROCESS_VM_READ
 constexpr DWORD maximumModules = 1024;
 
-// Calls found(module, info) for the first module of the process whose image
-// holds address strictly inside; answers whether one did and found accepted.
+// Calls found(process, module, info) for the first module of the process
+// whose image holds address strictly inside; answers whether one did and
+// found accepted.
 template <class foundT>
 bool searchModules(std::uint32_t processId, const void* address, foundT found) {
   HANDLE process = OpenProcess(queryAndReadAccess, FALSE, processId);
@@ -31,7 +32,7 @@ bool searchModules(std::uint32_t processId, const void* address, foundT found) {
     if (!GetModuleInformation(process, modules[i], &info, sizeof info)) continue;
     const std::uintptr_t base = reinterpret_cast<std::uintptr_t>(info.lpBaseOfDll);
     if (!(base < wanted && wanted < base + info.SizeOfImage)) continue;
-    success = found(modules[i], info);
+    success = found(process, modules[i], info);
     break;
   }
   CloseHandle(process);
@@ -41,7 +42,7 @@ bool searchModules(std::uint32_t processId, const void* address, foundT found) {
 }  // namespace
 
 bool findModuleImageRange(const void* address, std::uintptr_t& base, std::uintptr_t& end) {
-  return searchModules(GetCurrentProcessId(), address, [&](HMODULE, const MODULEINFO& info) {
+  return searchModules(GetCurrentProcessId(), address, [&](HANDLE, HMODULE, const MODULEINFO& info) {
     base = reinterpret_cast<std::uintptr_t>(info.lpBaseOfDll);
     end = base + info.SizeOfImage;
     return true;
@@ -51,9 +52,12 @@ bool findModuleImageRange(const void* address, std::uintptr_t& base, std::uintpt
 bool findModuleFileName(std::uint32_t processId, const void* address, char* buffer, std::size_t size) {
   if (size == 0) return false;
   const DWORD bufferSize = size > MAXDWORD ? MAXDWORD : static_cast<DWORD>(size);
-  return searchModules(processId, address, [&](HMODULE module, const MODULEINFO&) {
+  // The name is read through the opened process: a module handle of another
+  // process names nothing (or something else) in this one, so
+  // GetModuleFileNameA would answer a wrong name there.
+  return searchModules(processId, address, [&](HANDLE process, HMODULE module, const MODULEINFO&) {
     char path[MAX_PATH * 4];
-    const DWORD length = GetModuleFileNameA(module, path, sizeof path);
+    const DWORD length = GetModuleFileNameExA(process, module, path, sizeof path);
     if (length == 0 || length >= sizeof path) return false;
     const DWORD kept = length < bufferSize ? length : bufferSize - 1;
     memcpy(buffer, path, kept);
