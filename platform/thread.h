@@ -70,8 +70,7 @@ class threadC {
   // handle stays open and threadId unchanged.
   bool terminate();
 
-  // The thread has not ended; one that ended with exit code 259 ("still
-  // active" on Windows) has ended too.
+  // The thread has not ended (on Windows: its exit code reads as 259).
   bool isRunning() const;
   // The two threadId values are equal.
   bool equals(const threadC& other) const { return threadId == other.threadId; }

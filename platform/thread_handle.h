@@ -18,10 +18,9 @@
 // - threadHandleDuplicate(h): a new handle on the thread of h, or null on
 //   failure (same access as above).
 // - threadHandleClose(h): closes h.
-// - threadHandleIsRunning(h): true only while the thread has not ended.
-//   Windows: the exit code can be read and is 259 (STILL_ACTIVE), and the
-//   handle is not signalled, so a thread that ended with 259 as its own code
-//   counts as ended. POSIX: the record is not marked ended; the
+// - threadHandleIsRunning(h): true only if the exit code of the thread can be
+//   read and is 259 (Windows STILL_ACTIVE; so a thread that ended with 259
+//   counts as running there). POSIX: the record is not marked ended; the
 //   record is marked when the thread exits (the destructor of a
 //   thread-specific value).
 // - threadHandleExitCode(h, code): reads the exit code (259 while running);

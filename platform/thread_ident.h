@@ -29,8 +29,8 @@ class threadIdentC {
 
   // The id equals the calling thread's id.
   bool isCurrent() const;
-  // A handle exists and says the thread has not ended (also when the thread
-  // ended with 259, the code that reads as "still active" on Windows).
+  // A handle exists and says the thread has not ended (on Windows: its exit
+  // code reads as 259, so a thread that ended with 259 counts as running).
   bool isRunning() const;
   // This identity is the calling thread itself, not an ended thread whose id
   // the calling thread has inherited: the id is the caller's and, because

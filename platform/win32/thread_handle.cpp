@@ -48,13 +48,9 @@ void threadHandleClose(void* handle) {
   if (handle) CloseHandle(handle);
 }
 
-// The exit code reads 259 (STILL_ACTIVE) while the thread runs, but also
-// after it has ended with 259 as its own code; only the handle's signalled
-// state tells the two apart. An ended thread never counts as running.
 bool threadHandleIsRunning(void* handle) {
   std::uint32_t code = 0;
-  return threadHandleExitCode(handle, code) && code == threadStillActiveCode &&
-         WaitForSingleObject(handle, 0) == WAIT_TIMEOUT;
+  return threadHandleExitCode(handle, code) && code == threadStillActiveCode;
 }
 
 bool threadHandleExitCode(void* handle, std::uint32_t& code) {
