@@ -126,12 +126,20 @@ bool holderKeyReadyForUse() {
   }
 }
 
+// A forked child runs on a new kernel thread with the forking thread's
+// thread-local values: it must learn its own id again.
+void adoptIdAfterFork() {
+  currentThreadId = 0;
+  if (currentRecord) currentRecord->threadId = threadHandleCurrentId();
+}
+
 // Deletes the key when the module unloads, releasing the unloading thread's
 // holder first. Threads that still run keep their records: nothing of this
-// module will ask for them again.
+// module will ask for them again. Also has forked children adopt their id
+// (the C library drops the handler when the module unloads).
 class holderKeyOwnerC {
  public:
-  holderKeyOwnerC() = default;
+  holderKeyOwnerC() { pthread_atfork(nullptr, nullptr, adoptIdAfterFork); }
   ~holderKeyOwnerC() {
     if (holderKeyState.exchange(holderKeyDeleted) != holderKeyReady) return;
     if (void* holder = pthread_getspecific(holderKey)) {
