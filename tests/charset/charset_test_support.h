@@ -14,19 +14,11 @@
 #include "charset/iconv_library.h"
 #include "runtime/interface_ptr.h"
 #include "runtime/variant.h"
+#include "tests/support/hex_bytes.h"
 
 namespace charsettest {
 
-inline std::string hexBytes(const std::string& bytes) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string text;
-  for (unsigned char byte : bytes) {
-    if (!text.empty()) text += ' ';
-    text += digits[byte >> 4];
-    text += digits[byte & 15];
-  }
-  return text;
-}
+using ::hexBytes;
 
 // "zkVarString \"text\"", "zkVarInt 0", "zkVarEmpty", ...
 inline std::string describe(const zkVariantS& v) {

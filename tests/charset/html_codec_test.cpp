@@ -5,19 +5,9 @@
 
 #include <string>
 #include <vector>
+#include "tests/support/hex_bytes.h"
 
 namespace {
-
-std::string hexBytes(const std::string& bytes) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string text;
-  for (unsigned char byte : bytes) {
-    if (!text.empty()) text += ' ';
-    text += digits[byte >> 4];
-    text += digits[byte & 15];
-  }
-  return text;
-}
 
 std::string units(std::initializer_list<uint16_t> codes) {
   std::string bytes;

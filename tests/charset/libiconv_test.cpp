@@ -8,21 +8,11 @@
 #include <string>
 
 #include "platform/locale_charset.h"
+#include "tests/support/hex_bytes.h"
 
 namespace {
 
 const iconv_t kInvalidHandle = reinterpret_cast<iconv_t>(-1);
-
-std::string hexBytes(const std::string& bytes) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  for (unsigned char byte : bytes) {
-    if (!text.empty()) text += ' ';
-    text += kDigits[byte >> 4];
-    text += kDigits[byte & 15];
-  }
-  return text;
-}
 
 // Converts `input` in one iconv call; answers false when the library fails.
 bool convertOnce(const char* to, const char* from, const std::string& input, std::string* output) {

@@ -9,19 +9,9 @@
 #include <sstream>
 #include <string>
 #include <vector>
+#include "tests/support/hex_bytes.h"
 
 namespace {
-
-std::string hexBytes(const std::string& bytes) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  for (unsigned char byte : bytes) {
-    if (!text.empty()) text += ' ';
-    text += kDigits[byte >> 4];
-    text += kDigits[byte & 15];
-  }
-  return text;
-}
 
 std::string readFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);

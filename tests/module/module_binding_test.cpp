@@ -191,14 +191,37 @@ TEST_F(ModuleBinding, NativeFaceConvertsBuffersWithZeroBytes) {
   EXPECT_EQ(std::string("\xfe\xff\x00\x61\x00\x62", 6), std::string(out, length));
 }
 
+// The module file with its two entry points, called directly rather than
+// through the host's bookkeeping; closed at the end of the scope.
+class rawModuleC {
+ public:
+  rawModuleC() : loaded(moduleOpen(moduleFile().c_str())) {
+    init = reinterpret_cast<raVodInitRemoteEngineF>(moduleSymbol(loaded, kInitRemoteEngineName));
+    term = reinterpret_cast<raVodTerminateRemoteEngineF>(moduleSymbol(loaded, kTerminateRemoteEngineName));
+  }
+  ~rawModuleC() { close(); }
+  rawModuleC(const rawModuleC&) = delete;
+  rawModuleC& operator=(const rawModuleC&) = delete;
+
+  bool ready() const { return loaded != nullptr && init != nullptr && term != nullptr; }
+  bool close() {
+    loadedModuleS* module = loaded;
+    loaded = nullptr;
+    return moduleClose(module);
+  }
+
+  raVodInitRemoteEngineF init = nullptr;
+  raVodTerminateRemoteEngineF term = nullptr;
+
+ private:
+  loadedModuleS* loaded;
+};
+
 TEST(ModuleEntryPoints, TerminationWithoutInitialisationDoesNothing) {
-  loadedModuleS* loaded = moduleOpen(moduleFile().c_str());
-  ASSERT_NE(nullptr, loaded);
-  auto init = reinterpret_cast<raVodInitRemoteEngineF>(moduleSymbol(loaded, kInitRemoteEngineName));
-  auto term =
-      reinterpret_cast<raVodTerminateRemoteEngineF>(moduleSymbol(loaded, kTerminateRemoteEngineName));
-  ASSERT_NE(nullptr, init);
-  ASSERT_NE(nullptr, term);
+  rawModuleC module;
+  ASSERT_TRUE(module.ready());
+  const raVodInitRemoteEngineF init = module.init;
+  const raVodTerminateRemoteEngineF term = module.term;
   referenceEngineC engine;
   EXPECT_EQ(0u, term());
   EXPECT_EQ(0u, term());
@@ -210,15 +233,14 @@ TEST(ModuleEntryPoints, TerminationWithoutInitialisationDoesNothing) {
   EXPECT_EQ(0u, engine.referenceCount());
   EXPECT_EQ(0u, term());
   EXPECT_EQ((std::vector<uint32_t>{1}), engine.calls().revoked) << "no engine, nothing revoked";
-  EXPECT_TRUE(moduleClose(loaded));
+  EXPECT_TRUE(module.close());
 }
 
 TEST(ModuleEntryPoints, NullEngineCountsWithoutRegistering) {
-  loadedModuleS* loaded = moduleOpen(moduleFile().c_str());
-  ASSERT_NE(nullptr, loaded);
-  auto init = reinterpret_cast<raVodInitRemoteEngineF>(moduleSymbol(loaded, kInitRemoteEngineName));
-  auto term =
-      reinterpret_cast<raVodTerminateRemoteEngineF>(moduleSymbol(loaded, kTerminateRemoteEngineName));
+  rawModuleC module;
+  ASSERT_TRUE(module.ready());
+  const raVodInitRemoteEngineF init = module.init;
+  const raVodTerminateRemoteEngineF term = module.term;
   referenceEngineC engine;
   EXPECT_EQ(0u, init(nullptr));
   // Not the first initialisation any more: this engine is not stored.
@@ -227,7 +249,7 @@ TEST(ModuleEntryPoints, NullEngineCountsWithoutRegistering) {
   EXPECT_EQ(0u, engine.calls().registerCalls);
   EXPECT_EQ(0u, term());
   EXPECT_EQ(0u, term());
-  EXPECT_TRUE(moduleClose(loaded));
+  EXPECT_TRUE(module.close());
 }
 
 // An engine that writes down every call the module makes on it, in order.
@@ -286,13 +308,10 @@ class recordingEngineC final : public zkIComEngineFactory {
 };
 
 TEST(ModuleEntryPoints, CallsOnTheEngineInOrder) {
-  loadedModuleS* loaded = moduleOpen(moduleFile().c_str());
-  ASSERT_NE(nullptr, loaded);
-  auto init = reinterpret_cast<raVodInitRemoteEngineF>(moduleSymbol(loaded, kInitRemoteEngineName));
-  auto term =
-      reinterpret_cast<raVodTerminateRemoteEngineF>(moduleSymbol(loaded, kTerminateRemoteEngineName));
-  ASSERT_NE(nullptr, init);
-  ASSERT_NE(nullptr, term);
+  rawModuleC module;
+  ASSERT_TRUE(module.ready());
+  const raVodInitRemoteEngineF init = module.init;
+  const raVodTerminateRemoteEngineF term = module.term;
   recordingEngineC engine;
   EXPECT_EQ(0u, init(&engine));
   // The module's own reference, then a temporary one that lasts until the
@@ -309,7 +328,7 @@ TEST(ModuleEntryPoints, CallsOnTheEngineInOrder) {
             engine.log);
   EXPECT_EQ(0, engine.refCount);
   EXPECT_EQ(nullptr, engine.registered);
-  EXPECT_TRUE(moduleClose(loaded));
+  EXPECT_TRUE(module.close());
 }
 
 TEST(ModuleLifecycle, LoadUseUnloadAndLoadAgain) {
