@@ -4,21 +4,15 @@
 
 #include "memory/module_heap.h"
 #include "runtime/proxy_object.h"
-#include "runtime/variant.h"
 
 namespace {
 
-uint64_t outstandingBlocks() {
-  lockGuardC guard(modulePoolLock());
-  return modulePool().outstanding;
-}
-
-uint32_t reject(void*, proxyAutoParaListC* args, proxyAutoTypeCastC*) {
+uint32_t readInt(void*, proxyAutoParaListC* args, proxyAutoTypeCastC*) {
   args->getArg(0).getInt();
   return 0;
 }
 
-const proxyMethodEntryS kRows[] = {{"Take", kindMethod, 1, &reject}, {nullptr, 0, 0, nullptr}};
+const proxyMethodEntryS kRows[] = {{"Take", kindMethod, 1, &readInt}, {nullptr, 0, 0, nullptr}};
 
 class balanceObjectC : public proxyObjectC {
  public:
@@ -34,23 +28,25 @@ void exercise() {
   zkVariantS number;
   text.convertCopy(number, zkVarDouble);
   number.changeType(zkVarString);
-
   variantArrayC* inner = new variantArrayC;
   inner->resize(9);
   inner->at(8)->setString("deep");
-  variantArrayC* outer = new variantArrayC;
-  outer->resize(3);
-  outer->at(2)->setArray(inner);
   zkVariantS array;
-  array.setArray(outer);
+  array.setArray(new variantArrayC);
+  array.value.arrayValue->resize(3);
+  array.value.arrayValue->at(2)->setArray(inner);
   zkVariantS copy(array);
   copy.value.arrayValue->at(2)->copyTo(copy);
-
   balanceObjectC* object = new balanceObjectC;
   zkIUnknown* error = nullptr;
-  object->Invoke("Take", kindMethod, 1, &text, &number, &error);
+  object->Invoke("Take", kindMethod, 1, &text, &number, &error);  // a string: fails with an error object
   if (error != nullptr) error->Release();
   object->Release();
+}
+
+uint64_t outstandingBlocks() {
+  lockGuardC guard(modulePoolLock());
+  return modulePool().outstanding;
 }
 
 TEST(HeapBalance, RuntimeReturnsEveryBlock) {

@@ -1,9 +1,8 @@
-// Counting fakes for the runtime tests.
+// Counting fakes and readable variants for the runtime tests.
 //
 // Every fake starts with one reference held by the test and never destroys
-// itself: a Release that would drop the count to 0 is a test failure, so a
-// test can assert exact counts before and after the code under test.
-// Operations a fake must not receive fail the test.
+// itself: a Release that would drop the count to 0 fails the test, so tests
+// can assert exact counts before and after the code under test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,11 +13,9 @@
 #include "runtime/interfaces.h"
 #include "runtime/variant.h"
 
-// Counting part shared by the fakes.
 class countingRefC {
  public:
-  uint32_t addRefCalls = 0;
-  uint32_t releaseCalls = 0;
+  uint32_t addRefCalls = 0, releaseCalls = 0;
   uint32_t refs = 1;  // the test's own reference
 
   uint32_t addRef() {
@@ -27,52 +24,48 @@ class countingRefC {
   }
   uint32_t release() {
     ++releaseCalls;
-    if (refs <= 1) {
-      ADD_FAILURE() << "fake released more often than referenced";
-      return refs;
-    }
-    return --refs;
+    if (refs > 1) return --refs;
+    ADD_FAILURE() << "fake released more often than referenced";
+    return refs;
   }
 };
 
-// An object with only zkIUnknown.
-class fakeUnknownC : public zkIUnknown, public countingRefC {
+// Only the test's own reference is left, every AddRef had its Release.
+inline ::testing::AssertionResult balanced(const countingRefC& fake) {
+  if (fake.refs == 1 && fake.addRefCalls == fake.releaseCalls) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "refs " << fake.refs << ", AddRef " << fake.addRefCalls
+                                       << ", Release " << fake.releaseCalls;
+}
+
+// Answers "ZKIIDUNK" and `Id` with itself.
+template <class Interface, const zkIIDS* Id>
+class fakeT : public Interface, public countingRefC {
  public:
   uint32_t QueryInterface(const zkIIDS* id, void** out) override {
-    if (!id->equal(zkIID_IUnknown)) return 2;
+    if (!id->equal(zkIID_IUnknown) && !id->equal(*Id)) return 2;
     addRef();
-    *out = static_cast<zkIUnknown*>(this);
+    *out = static_cast<Interface*>(this);
     return 0;
   }
   uint32_t AddRef() override { return addRef(); }
   uint32_t Release() override { return release(); }
 };
 
-// A dispatch object whose default member (null or "" name, kind 1, no
-// arguments) yields `defaultValue`; it records the last call it received.
-// `failDefault` makes the default member fail.
-class fakeDispatchC : public zkIDispatch, public countingRefC {
+using fakeUnknownC = fakeT<zkIUnknown, &zkIID_IUnknown>;
+
+// Its default member (null or "" name, a method call) yields `defaultValue`
+// unless `failDefault`; other names fail unless `answerAnyCall`. Records the
+// last call.
+class fakeDispatchC : public fakeT<zkIDispatch, &zkIID_IDispatch> {
  public:
   zkVariantS defaultValue;
-  bool failDefault = false;
-  uint32_t invokeCalls = 0;
+  bool failDefault = false, answerAnyCall = false;
+  uint32_t invokeCalls = 0, lastKind = 0, lastParamCount = 0;
   std::string lastName;
-  uint32_t lastKind = 0;
-  uint32_t lastParamCount = 0;
   zkVariantS lastFirstParam;
-  bool answerAnyCall = false;  // other names succeed with defaultValue too
 
-  uint32_t QueryInterface(const zkIIDS* id, void** out) override {
-    if (!id->equal(zkIID_IUnknown) && !id->equal(zkIID_IDispatch)) return 2;
-    addRef();
-    *out = static_cast<zkIDispatch*>(this);
-    return 0;
-  }
-  uint32_t AddRef() override { return addRef(); }
-  uint32_t Release() override { return release(); }
-  uint32_t Invoke(const char* name, uint32_t kind, uint32_t paramCount,
-                  const zkVariantS* params, zkVariantS* result,
-                  zkIUnknown** errorOut) override {
+  uint32_t Invoke(const char* name, uint32_t kind, uint32_t paramCount, const zkVariantS* params,
+                  zkVariantS* result, zkIUnknown** errorOut) override {
     ++invokeCalls;
     lastName = name != nullptr ? name : "<null>";
     lastKind = kind;
@@ -80,7 +73,7 @@ class fakeDispatchC : public zkIDispatch, public countingRefC {
     lastFirstParam.clear();
     if (paramCount > 0) params[0].copyTo(lastFirstParam);
     const bool isDefault = (name == nullptr || *name == '\0') && kind == kindMethod;
-    if ((!isDefault && !answerAnyCall) || (isDefault && failDefault)) {
+    if (isDefault ? failDefault : !answerAnyCall) {
       if (errorOut != nullptr) *errorOut = nullptr;
       return 1;
     }
@@ -89,21 +82,12 @@ class fakeDispatchC : public zkIDispatch, public countingRefC {
   }
 };
 
-// A symbol reference that reads as `value`. The slot it never expects to be
-// called fails the test.
-class fakeSymbolRefC : public zkIComSymbolRef, public countingRefC {
+// A symbol reference that reads as `value`.
+class fakeSymbolRefC : public fakeT<zkIComSymbolRef, &zkIID_ISymbolRef> {
  public:
   zkVariantS value;
   uint32_t getValueCalls = 0;
 
-  uint32_t QueryInterface(const zkIIDS* id, void** out) override {
-    if (!id->equal(zkIID_IUnknown) && !id->equal(zkIID_ISymbolRef)) return 2;
-    addRef();
-    *out = static_cast<zkIComSymbolRef*>(this);
-    return 0;
-  }
-  uint32_t AddRef() override { return addRef(); }
-  uint32_t Release() override { return release(); }
   uint32_t ReservedSlot() override {
     ADD_FAILURE() << "the fourth slot of a symbol reference is never called";
     return 1;
@@ -116,32 +100,28 @@ class fakeSymbolRefC : public zkIComSymbolRef, public countingRefC {
   }
 };
 
-// Readable form of a variant for failure messages: tag name and value.
+// Tag name and value: "zkVarInt 5", "zkVarString \"x\"", "zkVarBool 0xFF".
 inline std::string describeVariant(const zkVariantS& v) {
-  std::string out = zkVariantTagName(v.type);
-  char buffer[64];
+  char buffer[64] = "";
+  const char* text = nullptr;
   switch (v.type) {
-    case zkVarInt:
-      std::snprintf(buffer, sizeof buffer, " %d", static_cast<int>(v.value.intValue));
-      return out + buffer;
-    case zkVarDouble:
-      std::snprintf(buffer, sizeof buffer, " %.17g", v.value.doubleValue);
-      return out + buffer;
-    case zkVarBool:
-      std::snprintf(buffer, sizeof buffer, " 0x%02X", static_cast<unsigned>(v.value.boolValue));
-      return out + buffer;
-    case zkVarString: {
-      const char* text = nullptr;
-      v.getString(&text);
-      return out + " \"" + text + "\"";
-    }
-    case zkVarObject:
-      std::snprintf(buffer, sizeof buffer, " %p", static_cast<void*>(v.value.objectValue));
-      return out + buffer;
-    case zkVarEmpty:
-      return out;
+    case zkVarInt: std::snprintf(buffer, sizeof buffer, " %d", static_cast<int>(v.value.intValue)); break;
+    case zkVarDouble: std::snprintf(buffer, sizeof buffer, " %.17g", v.value.doubleValue); break;
+    case zkVarBool: std::snprintf(buffer, sizeof buffer, " 0x%02X", static_cast<unsigned>(v.value.boolValue)); break;
+    case zkVarObject: std::snprintf(buffer, sizeof buffer, " %p", static_cast<void*>(v.value.objectValue)); break;
+    case zkVarString: v.getString(&text); return std::string(zkVariantTagName(v.type)) + " \"" + text + "\"";
+    case zkVarEmpty: case zkVarArray: break;
     default:
-      std::snprintf(buffer, sizeof buffer, " (tag %u)", static_cast<unsigned>(v.type));
-      return out + buffer;
+      std::snprintf(buffer, sizeof buffer, " (tag %u, bits 0x%llX)", static_cast<unsigned>(v.type),
+                    static_cast<unsigned long long>(v.value.bits));
+      break;
   }
+  return zkVariantTagName(v.type) + std::string(buffer);
+}
+
+// The text of a string variant, or the described value in angle brackets.
+inline std::string textOf(const zkVariantS& v) {
+  const char* text = nullptr;
+  if (v.getString(&text) != 0) return "<" + describeVariant(v) + ">";
+  return text;
 }

@@ -1,188 +1,298 @@
-// zkVariantS ownership, set/get operations, deep copies and variant arrays.
+// zkVariantS: ownership of strings and objects, variant arrays and deep
+// copies, and the conversions of changeType / convertCopy as one table run in
+// the "C" locale and again under a locale whose decimal separator is a comma.
 #include "runtime/variant.h"
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstring>
+#include <limits>
+#include <string>
 
 #include "runtime_fakes.h"
 
 namespace {
 
-const char* textOf(const zkVariantS& v) {
-  const char* text = nullptr;
-  EXPECT_EQ(0u, v.getString(&text)) << describeVariant(v);
-  return text != nullptr ? text : "<none>";
-}
-
-TEST(Variant, LayoutAndPayloadPositions) {
-  zkVariantS v;
-  EXPECT_EQ(zkVarEmpty, v.type);
-  v.setInt(-2);
-  const unsigned char* raw = reinterpret_cast<const unsigned char*>(&v);
-  EXPECT_EQ(0xFE, raw[0]) << "integer in the low half";
-  EXPECT_EQ(1, raw[8]) << "tag after the 64-bit value";
-  v.setBool(0x7F);
-  EXPECT_EQ(0x7F, raw[0]) << "boolean byte stored unchanged in the lowest byte";
-  EXPECT_EQ(16, raw[8]);
-}
-
-TEST(Variant, ClearKeepsValueBitsAndIgnoresUnknownTags) {
-  zkVariantS v;
-  v.setDouble(1.5);
-  v.clear();
-  EXPECT_EQ(zkVarEmpty, v.type);
-  EXPECT_EQ(1.5, v.value.doubleValue) << "clearing does not zero the value";
-  v.type = 0x40;
-  v.value.bits = 0xDEADBEEF;
-  v.clear();
-  EXPECT_EQ(zkVarEmpty, v.type);
-}
-
-TEST(Variant, StringOwnershipAndGetters) {
+TEST(Variant, OwnsStringsAndObjects) {
   zkVariantS v;
   v.setString(nullptr);
-  EXPECT_STREQ("", textOf(v)) << "null text gives an empty string";
+  EXPECT_EQ("", textOf(v)) << "null text gives an empty string";
   v.setString("abc");
-  EXPECT_STREQ("abc", textOf(v));
-  v.setString(textOf(v) + 1);
-  EXPECT_STREQ("bc", textOf(v)) << "setting from the variant's own text";
-
-  const char* untouched = "keep";
-  zkIUnknown* object = nullptr;
-  EXPECT_EQ(1u, v.getObject(&object));
-  EXPECT_EQ(nullptr, object);
+  const char* text = nullptr;
+  v.getString(&text);
+  v.setString(text + 1);
+  EXPECT_EQ("bc", textOf(v)) << "set from the variant's own text";
   v.setInt(3);
-  EXPECT_EQ(1u, v.getString(&untouched));
-  EXPECT_STREQ("keep", untouched);
-}
+  text = "keep";
+  EXPECT_EQ(1u, v.getString(&text));
+  EXPECT_STREQ("keep", text) << "a failed getter leaves its out alone";
 
-TEST(Variant, ObjectReferences) {
   fakeUnknownC object;
   {
-    zkVariantS v;
     v.setObject(nullptr);
-    EXPECT_EQ(zkVarEmpty, v.type) << "null object leaves the variant empty";
+    EXPECT_EQ(zkVarEmpty, v.type);
     v.setObject(&object);
-    EXPECT_EQ(zkVarObject, v.type);
-    EXPECT_EQ(2u, object.refs);
     v.setObject(&object);
     EXPECT_EQ(2u, object.refs) << "re-setting the held object keeps one reference";
-
     zkIUnknown* out = nullptr;
     EXPECT_EQ(0u, v.getObject(&out));
-    EXPECT_EQ(&object, out);
-    EXPECT_EQ(3u, object.refs);
+    EXPECT_EQ(3u, object.refs) << "getObject adds the caller's reference";
     out->Release();
-
     zkVariantS copy(v);
-    EXPECT_EQ(3u, object.refs) << "a copy shares the object with its own reference";
     copy = copy;
-    EXPECT_EQ(3u, object.refs) << "self-assignment does nothing";
     zkVariantS other;
     other.setInt(1);
     other = v;
-    EXPECT_EQ(4u, object.refs);
+    EXPECT_EQ(4u, object.refs) << "one reference per copy; self-assignment changes nothing";
     v.setInt(0);
     EXPECT_EQ(3u, object.refs);
   }
-  EXPECT_EQ(1u, object.refs);
-  EXPECT_EQ(object.addRefCalls, object.releaseCalls);
+  EXPECT_TRUE(balanced(object));
 }
 
-TEST(Variant, CopiedStringIsSeparate) {
-  zkVariantS source;
-  source.setString("text");
-  zkVariantS copy;
-  source.copyTo(copy);
-  ASSERT_EQ(zkVarString, copy.type);
-  EXPECT_NE(source.value.stringValue, copy.value.stringValue);
-  EXPECT_NE(static_cast<const void*>(textOf(source)), static_cast<const void*>(textOf(copy)));
-  copy.setString("changed");
-  EXPECT_STREQ("text", textOf(source));
-}
-
-TEST(Variant, CopyFromUnknownTagLeavesDestination) {
-  zkVariantS unknown;
-  unknown.type = 0x100;
-  zkVariantS destination;
-  destination.setInt(9);
-  unknown.copyTo(destination);
-  EXPECT_EQ(zkVarInt, destination.type);
-  EXPECT_EQ(9, destination.value.intValue);
-  unknown.type = zkVarEmpty;
-}
-
-variantArrayC* makeArray(uint64_t n) {
-  variantArrayC* array = new variantArrayC;
-  EXPECT_TRUE(array->resize(n));
-  return array;
-}
-
-TEST(VariantArray, ResizeAndElementAccess) {
-  variantArrayC* array = makeArray(0);
-  EXPECT_EQ(0u, array->size());
-  EXPECT_EQ(nullptr, array->at(0));
-  ASSERT_TRUE(array->resize(8));
-  for (uint64_t i = 0; i < 8; ++i) {
-    ASSERT_NE(nullptr, array->at(i));
-    EXPECT_EQ(zkVarEmpty, array->at(i)->type);
-    array->at(i)->setInt(static_cast<int32_t>(i));
-  }
-  EXPECT_EQ(nullptr, array->at(8));
-  ASSERT_TRUE(array->resize(17));
-  EXPECT_EQ(7, array->at(7)->value.intValue) << "elements survive growth";
-  array->at(16)->setString("last");
-  ASSERT_TRUE(array->resize(3));
-  EXPECT_EQ(nullptr, array->at(3));
-  ASSERT_TRUE(array->resize(17));
-  EXPECT_STREQ("last", textOf(*array->at(16))) << "pages are never removed by a resize";
+TEST(VariantArray, ResizeKeepsElementsAndPages) {
   zkVariantS holder;
-  holder.setArray(array);
+  holder.setArray(new variantArrayC);
+  variantArrayC& array = *holder.value.arrayValue;
+  EXPECT_EQ(nullptr, array.at(0));
+  ASSERT_TRUE(array.resize(8));
+  for (uint64_t i = 0; i < 8; ++i) {
+    ASSERT_NE(nullptr, array.at(i));
+    EXPECT_EQ(zkVarEmpty, array.at(i)->type);
+    array.at(i)->setInt(static_cast<int32_t>(i));
+  }
+  EXPECT_EQ(nullptr, array.at(8));
+  ASSERT_TRUE(array.resize(17));
+  EXPECT_EQ(7, array.at(7)->value.intValue) << "elements survive growth";
+  array.at(16)->setString("last");
+  ASSERT_TRUE(array.resize(3));
+  EXPECT_EQ(nullptr, array.at(3));
+  ASSERT_TRUE(array.resize(17));
+  EXPECT_EQ("last", textOf(*array.at(16))) << "a resize never removes pages";
 }
 
 TEST(VariantArray, DeepCopyOfNestedArraysAndStrings) {
   fakeUnknownC object;
-  variantArrayC* inner = makeArray(2);
+  variantArrayC* inner = new variantArrayC;
+  inner->resize(2);
   inner->at(0)->setString("inner");
   inner->at(1)->setObject(&object);
-  variantArrayC* outer = makeArray(10);
-  outer->at(0)->setInt(1);
+  variantArrayC* outer = new variantArrayC;
+  outer->resize(10);
   outer->at(1)->setString("outer");
   outer->at(9)->setArray(inner);
-
   zkVariantS source;
   source.setArray(outer);
   {
     zkVariantS copy(source);
-    ASSERT_EQ(zkVarArray, copy.type);
-    ASSERT_NE(source.value.arrayValue, copy.value.arrayValue);
+    ASSERT_NE(outer, copy.value.arrayValue);
     variantArrayC& copied = *copy.value.arrayValue;
     ASSERT_EQ(10u, copied.size());
-    EXPECT_EQ(1, copied.at(0)->value.intValue);
-    EXPECT_STREQ("outer", textOf(*copied.at(1)));
     ASSERT_EQ(zkVarArray, copied.at(9)->type);
-    variantArrayC& copiedInner = *copied.at(9)->value.arrayValue;
-    EXPECT_NE(inner, &copiedInner);
+    EXPECT_NE(inner, copied.at(9)->value.arrayValue);
     EXPECT_EQ(3u, object.refs) << "objects are shared, one reference per holder";
-
     copied.at(1)->setString("changed");
-    copiedInner.at(0)->setInt(5);
-    EXPECT_STREQ("outer", textOf(*outer->at(1)));
-    EXPECT_STREQ("inner", textOf(*inner->at(0)));
+    copied.at(9)->value.arrayValue->at(0)->setInt(5);
+    EXPECT_EQ("outer", textOf(*outer->at(1)));
+    EXPECT_EQ("inner", textOf(*inner->at(0)));
   }
-  EXPECT_EQ(2u, object.refs);
-
-  // Copying an element onto the array that contains it.
-  zkVariantS element;
-  outer->at(9)->copyTo(element);
+  // An element copied onto the variant holding its array.
   outer->at(9)->copyTo(source);
   ASSERT_EQ(zkVarArray, source.type);
-  EXPECT_STREQ("inner", textOf(*source.value.arrayValue->at(0)));
+  EXPECT_EQ("inner", textOf(*source.value.arrayValue->at(0)));
   source.clear();
-  element.clear();
-  EXPECT_EQ(1u, object.refs);
-  EXPECT_EQ(object.addRefCalls, object.releaseCalls);
+  EXPECT_TRUE(balanced(object));
+}
+
+// A plain value: tag plus the payload that tag uses.
+struct plainValueS {
+  uint32_t tag;
+  double number;     // tags 1 (as integer), 2, 16 (as byte)
+  const char* text;  // tag 4
+};
+
+plainValueS I(int32_t v) { return {zkVarInt, static_cast<double>(v), nullptr}; }
+plainValueS D(double v) { return {zkVarDouble, v, nullptr}; }
+plainValueS S(const char* v) { return {zkVarString, 0, v}; }
+plainValueS B(uint8_t v) { return {zkVarBool, static_cast<double>(v), nullptr}; }
+plainValueS E() { return {zkVarEmpty, 0, nullptr}; }
+plainValueS U(uint32_t tag) { return {tag, 0, nullptr}; }
+
+// The variant a plain value describes, as its readable form for comparisons.
+std::string build(const plainValueS& p, zkVariantS& v) {
+  switch (p.tag) {
+    case zkVarInt: v.setInt(static_cast<int32_t>(p.number)); break;
+    case zkVarDouble: v.setDouble(p.number); break;
+    case zkVarString: v.setString(p.text); break;
+    case zkVarBool: v.setBool(static_cast<uint8_t>(p.number)); break;
+    case zkVarEmpty: v.clear(); break;
+    default: v.type = p.tag, v.value.bits = 0x1234; break;
+  }
+  return describeVariant(v);
+}
+
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
+
+struct conversionRowS {
+  const char* label;
+  plainValueS source;
+  uint32_t target;
+  bool succeeds;
+  plainValueS expected;  // ignored when the conversion fails
+};
+
+const conversionRowS kRows[] = {
+    // double -> integer: truncation toward zero, out of range -> INT_MIN
+    {"2.9 truncates", D(2.9), zkVarInt, true, I(2)},
+    {"-2.9 truncates toward zero", D(-2.9), zkVarInt, true, I(-2)},
+    {"3e10 is out of range", D(3e10), zkVarInt, true, I(INT32_MIN)},
+    {"-3e10 is out of range", D(-3e10), zkVarInt, true, I(INT32_MIN)},
+    {"largest in range", D(2147483647.9), zkVarInt, true, I(2147483647)},
+    {"just above range", D(2147483648.0), zkVarInt, true, I(INT32_MIN)},
+    {"smallest in range", D(-2147483648.9), zkVarInt, true, I(INT32_MIN)},
+    {"just below range", D(-2147483649.0), zkVarInt, true, I(INT32_MIN)},
+    {"NaN", D(kNaN), zkVarInt, true, I(INT32_MIN)},
+    {"+infinity", D(kInf), zkVarInt, true, I(INT32_MIN)},
+    {"-infinity", D(-kInf), zkVarInt, true, I(INT32_MIN)},
+    // text -> integer: C-locale number, whole text consumed
+    {"leading blank", S(" 42"), zkVarInt, true, I(42)},
+    {"leading tab", S("\t42"), zkVarInt, true, I(42)},
+    {"trailing blank", S("42 "), zkVarInt, false, E()},
+    {"trailing letter", S("4x"), zkVarInt, false, E()},
+    {"empty text is 0", S(""), zkVarInt, true, I(0)},
+    {"blanks only", S("   "), zkVarInt, false, E()},
+    {"fraction truncates", S("3.9"), zkVarInt, true, I(3)},
+    {"exponent", S("1e3"), zkVarInt, true, I(1000)},
+    {"negative fraction", S("-2.5"), zkVarInt, true, I(-2)},
+    {"plus sign", S("+7"), zkVarInt, true, I(7)},
+    {"text out of range", S("1e10"), zkVarInt, true, I(INT32_MIN)},
+    {"comma separator", S("2,5"), zkVarInt, false, E()},
+    {"hexadecimal", S("0x10"), zkVarInt, false, E()},
+    {"infinity text", S("inf"), zkVarInt, false, E()},
+    {"nan text", S("nan"), zkVarInt, false, E()},
+    {"exponent without digits", S("1e"), zkVarInt, false, E()},
+    {"sign only", S("-"), zkVarInt, false, E()},
+    {"point only", S("."), zkVarInt, false, E()},
+    // boolean -> integer: sign-extended byte
+    {"bool 0xFF", B(0xFF), zkVarInt, true, I(-1)},
+    {"bool 1", B(1), zkVarInt, true, I(1)},
+    {"bool 0x80", B(0x80), zkVarInt, true, I(-128)},
+    {"empty -> int", E(), zkVarInt, false, E()},
+    // -> double
+    {"int exact", I(-5), zkVarDouble, true, D(-5.0)},
+    {"int max exact", I(INT32_MAX), zkVarDouble, true, D(2147483647.0)},
+    {"text 2.5", S("2.5"), zkVarDouble, true, D(2.5)},
+    {"text 0.1", S("0.1"), zkVarDouble, true, D(0.1)},
+    {"text .5", S(".5"), zkVarDouble, true, D(0.5)},
+    {"text 1.", S("1."), zkVarDouble, true, D(1.0)},
+    {"text 1E-3", S(" 1E-3"), zkVarDouble, true, D(0.001)},
+    {"text trailing blank", S("2.5 "), zkVarDouble, false, E()},
+    {"bool does not convert", B(1), zkVarDouble, false, E()},
+    {"empty does not convert", E(), zkVarDouble, false, E()},
+    // -> string: "%d" and "%.14g"
+    {"int -7", I(-7), zkVarString, true, S("-7")},
+    {"int min", I(INT32_MIN), zkVarString, true, S("-2147483648")},
+    {"0.1", D(0.1), zkVarString, true, S("0.1")},
+    {"one third", D(1.0 / 3.0), zkVarString, true, S("0.33333333333333")},
+    {"100.0", D(100.0), zkVarString, true, S("100")},
+    {"2.5", D(2.5), zkVarString, true, S("2.5")},
+    {"1e13 still fixed", D(1e13), zkVarString, true, S("10000000000000")},
+    {"1e14 exponent form", D(1e14), zkVarString, true, S("1e+14")},
+    {"0.0001 fixed", D(0.0001), zkVarString, true, S("0.0001")},
+    {"0.00001 exponent form", D(0.00001), zkVarString, true, S("1e-05")},
+    {"infinity", D(kInf), zkVarString, true, S("inf")},
+    {"-infinity", D(-kInf), zkVarString, true, S("-inf")},
+    {"bool -> string fails", B(1), zkVarString, false, E()},
+    {"empty -> string fails", E(), zkVarString, false, E()},
+    // -> boolean: lowest byte of the integer
+    {"int 256 is false", I(256), zkVarBool, true, B(0)},
+    {"int -1 is true", I(-1), zkVarBool, true, B(0xFF)},
+    {"int 1", I(1), zkVarBool, true, B(1)},
+    {"int 0x1FE", I(0x1FE), zkVarBool, true, B(0xFE)},
+    {"double 2.5", D(2.5), zkVarBool, true, B(2)},
+    {"double 256.7", D(256.7), zkVarBool, true, B(0)},
+    {"text 2", S("2"), zkVarBool, true, B(2)},
+    {"text x", S("x"), zkVarBool, false, E()},
+    {"empty -> bool", E(), zkVarBool, false, E()},
+    // targets that never convert, same type, unknown tags
+    {"to empty", I(1), zkVarEmpty, false, E()},
+    {"to object", I(1), zkVarObject, false, E()},
+    {"to array", I(1), zkVarArray, false, E()},
+    {"same type untouched", I(5), zkVarInt, true, I(5)},
+    {"unknown tag", U(64), zkVarInt, false, E()},
+};
+
+void runConversionTable() {
+  for (const conversionRowS& row : kRows) {
+    zkVariantS source, inPlace, expected, destination;
+    const std::string original = build(row.source, source);
+    build(row.source, inPlace);
+    SCOPED_TRACE(std::string(row.label) + ": " + original + " -> " + zkVariantTagName(row.target));
+    build(row.expected, expected);
+    EXPECT_EQ(row.succeeds ? 0u : 1u, inPlace.changeType(row.target));
+    EXPECT_EQ(describeVariant(row.succeeds ? expected : source), describeVariant(inPlace))
+        << (row.succeeds ? "converted value" : "a failed conversion leaves the value unchanged");
+    EXPECT_EQ(row.succeeds ? 0u : 1u, source.convertCopy(destination, row.target));
+    if (row.succeeds) {
+      EXPECT_EQ(describeVariant(expected), describeVariant(destination)) << "convertCopy";
+    }
+    EXPECT_EQ(original, describeVariant(source)) << "convertCopy leaves the source alone";
+  }
+}
+
+TEST(VariantConversion, TableInCLocale) { runConversionTable(); }
+
+TEST(VariantConversion, TableUnderCommaLocale) {
+  const std::string saved = std::setlocale(LC_ALL, nullptr);
+  const char* active = nullptr;
+  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "German_Germany.1252", "German", "de-DE",
+                           "fr_FR.UTF-8", "fr_FR", "French"}) {
+    if (std::setlocale(LC_ALL, name) != nullptr && std::strcmp(std::localeconv()->decimal_point, ",") == 0) {
+      active = name;
+      break;
+    }
+  }
+  if (active != nullptr) {
+    SCOPED_TRACE(active);
+    const std::string numericName = std::setlocale(LC_NUMERIC, nullptr);
+    runConversionTable();
+    EXPECT_STREQ(",", std::localeconv()->decimal_point) << "the process locale is restored after every conversion";
+    EXPECT_EQ(numericName, std::setlocale(LC_NUMERIC, nullptr));
+  }
+  std::setlocale(LC_ALL, saved.c_str());
+  if (active == nullptr) GTEST_SKIP() << "no locale with a comma decimal separator";
+}
+
+TEST(VariantConversion, ObjectsResolveThroughDefaultMembers) {
+  fakeDispatchC inner;
+  inner.defaultValue.setString("12.5");
+  fakeDispatchC outer;
+  outer.defaultValue.setObject(&inner);
+  zkVariantS v;
+  v.setObject(&outer);
+  ASSERT_EQ(0u, v.changeType(zkVarDouble));
+  EXPECT_EQ("zkVarDouble 12.5", describeVariant(v));
+  EXPECT_EQ("<null>", inner.lastName) << "the default member is called with a null name";
+  EXPECT_TRUE(balanced(outer)) << "the variant's reference on the object is released";
+  EXPECT_EQ(2u, inner.refs) << "only outer's own reference on inner remains";
+
+  outer.failDefault = true;
+  fakeUnknownC noDispatch;
+  fakeDispatchC loop;  // its default member returns itself
+  loop.defaultValue.setObject(&loop);
+  for (zkIUnknown* object : {static_cast<zkIUnknown*>(&outer), static_cast<zkIUnknown*>(&noDispatch),
+                             static_cast<zkIUnknown*>(&loop)}) {
+    v.setObject(object);
+    EXPECT_EQ(1u, v.changeType(zkVarInt));
+    EXPECT_EQ(object, v.value.objectValue) << "failure keeps the object";
+  }
+  EXPECT_EQ(static_cast<uint32_t>(variantResolveDepthLimit), loop.invokeCalls);
+  v.clear();
+  loop.defaultValue.clear();
+  for (countingRefC* fake : std::initializer_list<countingRefC*>{&outer, &noDispatch, &loop})
+    EXPECT_TRUE(balanced(*fake));
 }
 
 }  // namespace
