@@ -24,7 +24,7 @@ class testDispatchC : public proxyObjectC {
   testDispatchC() : proxyObjectC(rows(), true) {}
 
   int32_t value = 0;
-  int counterReads = 0;
+  int valueReads = 0;
   zkIUnknown* defaultTarget = nullptr;  // what the default member yields
   zkIUnknown* child = nullptr;          // what the property "Child" yields
   zkIUnknown* comError = nullptr;       // thrown by "ExecCom"
@@ -36,10 +36,9 @@ class testDispatchC : public proxyObjectC {
       static const proxyMethodEntryS first[] = {
           {"Order", kindMethod, 0, &row<orderFirst>},          {"Convert", kindMethod, 3, &row<convertThree>},
           {"Convert", kindMethod, anyValue, &row<convertAny>}, {"Sum", kindMethod, 2, &row<sum>},
-          {"Fail", kindMethod, 2, &row<failAfterTwo>},         {"Exec", kindMethod, anyValue, &row<exec>},
-          {"ExecCom", kindMethod, 0, &row<execCom>},           {"Boom", kindMethod, 0, &row<boom>},
-          {"Value", kindPropertyGet, 0, &row<getValue>},       {"Value", kindPropertyPut, 1, &row<putValue>},
-          {"Counter", kindPropertyGet, 0, &row<readCounter>},  {"Child", kindPropertyGet, 0, &row<getChild>},
+          {"Exec", kindMethod, anyValue, &row<exec>},          {"ExecCom", kindMethod, 0, &row<execCom>},
+          {"Boom", kindMethod, 0, &row<boom>},                 {"Value", kindPropertyGet, 0, &row<getValue>},
+          {"Value", kindPropertyPut, 1, &row<putValue>},       {"Child", kindPropertyGet, 0, &row<getChild>},
           {"", kindMethod, 0, &row<defaultMember>},            {nullptr, 0, 0, nullptr},
       };
       static const proxyMethodEntryS second[] = {{"Order", kindMethod, 0, &row<orderSecond>}, {nullptr, 0, 0, nullptr}};
@@ -73,11 +72,6 @@ class testDispatchC : public proxyObjectC {
     const int32_t a = args.getArg(0).getInt();
     result.setInt(a + args.getArg(1).getInt());
   }
-  static void failAfterTwo(testDispatchC&, argsT& args, resultT&) {
-    args.getArg(0);
-    args.getArg(1);
-    throwTypeCastError();
-  }
   // Description and context come from the first two arguments.
   static void exec(testDispatchC&, argsT& args, resultT&) {
     const str description(args.count > 0 ? args.getArg(0).getString() : "");
@@ -85,9 +79,11 @@ class testDispatchC : public proxyObjectC {
   }
   static void execCom(testDispatchC& self, argsT&, resultT&) { throwExecuteComError(self.comError); }
   static void boom(testDispatchC&, argsT&, resultT&) { throw std::runtime_error("boom"); }
-  static void getValue(testDispatchC& self, argsT&, resultT& result) { result.setInt(self.value); }
+  static void getValue(testDispatchC& self, argsT&, resultT& result) {
+    ++self.valueReads;
+    result.setInt(self.value);
+  }
   static void putValue(testDispatchC& self, argsT& args, resultT&) { self.value = args.getArg(0).getInt(); }
-  static void readCounter(testDispatchC& self, argsT&, resultT& result) { result.setInt(++self.counterReads); }
   static void getChild(testDispatchC& self, argsT&, resultT& result) { result.setObject(self.child); }
   static void defaultMember(testDispatchC& self, argsT&, resultT& result) {
     if (self.defaultTarget == nullptr) throwTypeCastError();
@@ -100,7 +96,6 @@ zkVariantS I(int32_t i) {
   v.setInt(i);
   return v;
 }
-
 zkVariantS S(const char* text) {
   zkVariantS v;
   v.setString(text);
@@ -182,7 +177,6 @@ TEST_F(ProxyDispatch, FailuresNameTheMemberAndTheArgumentReadLast) {
   run({
       {"first argument does not convert", "Sum", kindMethod, {S("1"), I(2)}, "methode:Sum(Para:1)", kFailed},
       {"second argument does not convert", "Sum", kindMethod, {I(1), S("2")}, "methode:Sum(Para:2)", kFailed},
-      {"handler rejects after reading two", "Fail", kindMethod, {I(1), I(2)}, "methode:Fail(Para:2)", kFailed},
       {"no row with that count, nothing read", "Sum", kindMethod, {I(1)}, "methode:Sum", kFailed},
       {"unknown member", "Nope", kindMethod, {}, "methode:Nope", kFailed},
       {"name as the caller spelled it", "nOPE", kindMethod, {}, "methode:nOPE", kFailed},
@@ -193,11 +187,11 @@ TEST_F(ProxyDispatch, FailuresNameTheMemberAndTheArgumentReadLast) {
       {"execute error: its context", "Exec", kindMethod, {S(""), S("my context")}, "my context", kFailed},
       {"error object thrown", "ExecCom", kindMethod, {}, "methode:ExecCom", kFailed, &inner},
       {"any other exception", "Boom", kindMethod, {}, "methode:Boom", "unhandle exception"},
-      {"method call on a plain property runs it, then fails", "Counter", kindMethod, {}, "methode:Counter", kFailed},
-      {"the same with arguments", "Counter", kindMethod, {I(1), I(2)}, "methode:Counter", kFailed},
+      {"method call on a plain property runs it, then fails", "Value", kindMethod, {}, "methode:Value", kFailed},
+      {"the same with arguments", "Value", kindMethod, {I(1), I(2)}, "methode:Value", kFailed},
   });
   EXPECT_EQ(0, object->value);
-  EXPECT_EQ(2, object->counterReads) << "the property handler ran once per call";
+  EXPECT_EQ(2, object->valueReads) << "the property handler ran once per call";
   EXPECT_TRUE(balanced(inner));
 }
 
@@ -213,27 +207,18 @@ TEST_F(ProxyDispatch, NullResultAndNullErrorSlot) {
 }
 
 TEST_F(ProxyDispatch, FallbacksForwardToObjects) {
-  fakeDispatchC target;
-  target.answerAnyCall = true;
-  target.defaultValue.setString("from target");
+  fakeDispatchC target;  // yielded by the default member
+  target.answerAnyCall = target.echo = true;
   object->defaultTarget = &target;
-  fakeDispatchC child;
-  child.defaultValue.setString("child default");
+  fakeDispatchC child;  // yielded by the property "Child"
+  child.echo = true;
   object->child = &child;
-  run({{"property get through the default member", "Other", kindPropertyGet, {}, "from target"}});
-  EXPECT_EQ("Other", target.lastName);
-  EXPECT_EQ(kindPropertyGet, target.lastKind);
-  run({{"property put through the default member", "Other", kindPropertyPut, {I(3)}, "from target"}});
-  EXPECT_EQ(kindPropertyPut, target.lastKind);
-  EXPECT_EQ("<zkVarInt 3>", textOf(target.lastFirstParam));
-  run({{"method call through the default member", "Whatever", kindMethod, {S("p")}, "from target"}});
-  EXPECT_EQ(kindMethod, target.lastKind);
-  EXPECT_EQ(1u, target.lastParamCount);
-  run({{"method call on a property: its object's default member", "child", kindMethod, {S("x")}, "child default"}});
-  EXPECT_EQ("<null>", child.lastName);
-  EXPECT_EQ(kindMethod, child.lastKind);
-  EXPECT_EQ("x", textOf(child.lastFirstParam));
-
+  run({
+      {"property get through the default member", "Other", kindPropertyGet, {}, "Other/2/"},
+      {"property put through the default member", "Other", kindPropertyPut, {I(3)}, "Other/4/<zkVarInt 3>"},
+      {"method call through the default member", "Whatever", kindMethod, {S("p")}, "Whatever/1/p"},
+      {"method call on a property: its object's default member", "child", kindMethod, {S("x")}, "<null>/1/x"},
+  });
   target.answerAnyCall = false;
   run({
       {"a refused forward fails the call", "Other", kindPropertyGet, {}, "methode:Other", kFailed},
@@ -241,11 +226,34 @@ TEST_F(ProxyDispatch, FallbacksForwardToObjects) {
        "methode:Whatever(Para:2)", kFailed},
   });
   object->defaultTarget = static_cast<zkIDispatch*>(object);
-  run({{"a forwarding cycle fails instead of recursing forever", "Other", kindPropertyGet, {}, "methode:Other", kFailed}});
+  run({{"a forwarding cycle fails instead of recursing forever", "Other", kindPropertyGet, {}, "methode:Other",
+        kFailed}});
   object->defaultTarget = nullptr;
   object->child = nullptr;
   EXPECT_TRUE(balanced(target));
   EXPECT_TRUE(balanced(child));
+}
+
+// What the dispatch tests above cannot see of the method table holder.
+TEST(MethodTable, OwnershipBoundsAndNameFolding) {
+  proxyMethodTableS table;
+  ASSERT_TRUE(table.append(testDispatchC::rows()));
+  EXPECT_EQ(1u, table.owned);
+  EXPECT_EQ(0u, proxyMethodTableS(testDispatchC::rows()).owned) << "rows handed in are borrowed";
+  ASSERT_EQ(12u, table.count());
+  EXPECT_STREQ("Order", table.nameAt(0));
+  EXPECT_EQ(nullptr, table.entryAt(-1));
+  EXPECT_EQ(nullptr, table.entryAt(12));
+  EXPECT_EQ(nullptr, table.rows[12].handler) << "terminator after the rows";
+  ASSERT_NE(nullptr, table.find(nullptr, kindMethod));
+  EXPECT_STREQ("", table.find(nullptr, kindMethod)->name) << "a null name finds the default member";
+  EXPECT_EQ(nullptr, table.find("Conver", kindAny));
+  EXPECT_EQ(nullptr, table.find("Converts", kindAny));
+  EXPECT_FALSE(proxyNameEqualNoCase("[", "{")) << "only letters fold";
+  EXPECT_FALSE(proxyNameEqualNoCase("\xC4", "\xE4"));
+  table.clear();
+  EXPECT_EQ(nullptr, table.rows);
+  EXPECT_EQ(0u, table.count());
 }
 
 }  // namespace

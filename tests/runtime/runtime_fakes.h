@@ -13,6 +13,31 @@
 #include "runtime/interfaces.h"
 #include "runtime/variant.h"
 
+// Tag name and value: "zkVarInt 5", "zkVarString \"x\"", "zkVarBool 0xFF".
+inline std::string describeVariant(const zkVariantS& v) {
+  char buffer[64] = "";
+  const char* text = nullptr;
+  switch (v.type) {
+    case zkVarInt: std::snprintf(buffer, sizeof buffer, " %d", static_cast<int>(v.value.intValue)); break;
+    case zkVarDouble: std::snprintf(buffer, sizeof buffer, " %.17g", v.value.doubleValue); break;
+    case zkVarBool: std::snprintf(buffer, sizeof buffer, " 0x%02X", static_cast<unsigned>(v.value.boolValue)); break;
+    case zkVarObject: std::snprintf(buffer, sizeof buffer, " %p", static_cast<void*>(v.value.objectValue)); break;
+    case zkVarString: v.getString(&text); return std::string(zkVariantTagName(v.type)) + " \"" + text + "\"";
+    case zkVarEmpty: case zkVarArray: break;
+    default:
+      std::snprintf(buffer, sizeof buffer, " (tag %u, bits 0x%llX)", static_cast<unsigned>(v.type),
+                    static_cast<unsigned long long>(v.value.bits));
+      break;
+  }
+  return zkVariantTagName(v.type) + std::string(buffer);
+}
+
+// The text of a string variant, or the described value in angle brackets.
+inline std::string textOf(const zkVariantS& v) {
+  const char* text = nullptr;
+  return v.getString(&text) == 0 ? std::string(text) : "<" + describeVariant(v) + ">";
+}
+
 class countingRefC {
  public:
   uint32_t addRefCalls = 0, releaseCalls = 0;
@@ -54,30 +79,28 @@ class fakeT : public Interface, public countingRefC {
 using fakeUnknownC = fakeT<zkIUnknown, &zkIID_IUnknown>;
 
 // Its default member (null or "" name, a method call) yields `defaultValue`
-// unless `failDefault`; other names fail unless `answerAnyCall`. Records the
-// last call.
+// unless `failDefault`; other names fail unless `answerAnyCall`. With `echo`
+// every answer is the call itself as text: "name/kind/argument,argument".
 class fakeDispatchC : public fakeT<zkIDispatch, &zkIID_IDispatch> {
  public:
   zkVariantS defaultValue;
-  bool failDefault = false, answerAnyCall = false;
-  uint32_t invokeCalls = 0, lastKind = 0, lastParamCount = 0;
+  bool failDefault = false, answerAnyCall = false, echo = false;
+  uint32_t invokeCalls = 0;
   std::string lastName;
-  zkVariantS lastFirstParam;
 
   uint32_t Invoke(const char* name, uint32_t kind, uint32_t paramCount, const zkVariantS* params,
                   zkVariantS* result, zkIUnknown** errorOut) override {
     ++invokeCalls;
     lastName = name != nullptr ? name : "<null>";
-    lastKind = kind;
-    lastParamCount = paramCount;
-    lastFirstParam.clear();
-    if (paramCount > 0) params[0].copyTo(lastFirstParam);
     const bool isDefault = (name == nullptr || *name == '\0') && kind == kindMethod;
     if (isDefault ? failDefault : !answerAnyCall) {
       if (errorOut != nullptr) *errorOut = nullptr;
       return 1;
     }
-    if (result != nullptr) defaultValue.copyTo(*result);
+    std::string call = lastName + "/" + std::to_string(kind) + "/";
+    for (uint32_t i = 0; i < paramCount; ++i) call += (i > 0 ? "," : "") + textOf(params[i]);
+    if (result != nullptr && echo) result->setString(call.c_str());
+    if (result != nullptr && !echo) defaultValue.copyTo(*result);
     return 0;
   }
 };
@@ -99,29 +122,3 @@ class fakeSymbolRefC : public fakeT<zkIComSymbolRef, &zkIID_ISymbolRef> {
     return 0;
   }
 };
-
-// Tag name and value: "zkVarInt 5", "zkVarString \"x\"", "zkVarBool 0xFF".
-inline std::string describeVariant(const zkVariantS& v) {
-  char buffer[64] = "";
-  const char* text = nullptr;
-  switch (v.type) {
-    case zkVarInt: std::snprintf(buffer, sizeof buffer, " %d", static_cast<int>(v.value.intValue)); break;
-    case zkVarDouble: std::snprintf(buffer, sizeof buffer, " %.17g", v.value.doubleValue); break;
-    case zkVarBool: std::snprintf(buffer, sizeof buffer, " 0x%02X", static_cast<unsigned>(v.value.boolValue)); break;
-    case zkVarObject: std::snprintf(buffer, sizeof buffer, " %p", static_cast<void*>(v.value.objectValue)); break;
-    case zkVarString: v.getString(&text); return std::string(zkVariantTagName(v.type)) + " \"" + text + "\"";
-    case zkVarEmpty: case zkVarArray: break;
-    default:
-      std::snprintf(buffer, sizeof buffer, " (tag %u, bits 0x%llX)", static_cast<unsigned>(v.type),
-                    static_cast<unsigned long long>(v.value.bits));
-      break;
-  }
-  return zkVariantTagName(v.type) + std::string(buffer);
-}
-
-// The text of a string variant, or the described value in angle brackets.
-inline std::string textOf(const zkVariantS& v) {
-  const char* text = nullptr;
-  if (v.getString(&text) != 0) return "<" + describeVariant(v) + ">";
-  return text;
-}

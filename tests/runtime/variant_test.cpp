@@ -1,6 +1,7 @@
 // zkVariantS: ownership of strings and objects, variant arrays and deep
-// copies, and the conversions of changeType / convertCopy as one table run in
-// the "C" locale and again under a locale whose decimal separator is a comma.
+// copies, the conversions of changeType / convertCopy as one table run in the
+// "C" locale and again under a locale whose decimal separator is a comma; and
+// the getters of proxyAutoTypeCastC with the references they take.
 #include "runtime/variant.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,8 @@
 #include <limits>
 #include <string>
 
+#include "runtime/auto_type_cast.h"
+#include "runtime/proxy_exceptions.h"
 #include "runtime_fakes.h"
 
 namespace {
@@ -17,7 +20,7 @@ namespace {
 TEST(Variant, OwnsStringsAndObjects) {
   zkVariantS v;
   v.setString(nullptr);
-  EXPECT_EQ("", textOf(v)) << "null text gives an empty string";
+  EXPECT_EQ("zkVarString \"\"", describeVariant(v)) << "null text gives an empty string";
   v.setString("abc");
   const char* text = nullptr;
   v.getString(&text);
@@ -45,60 +48,42 @@ TEST(Variant, OwnsStringsAndObjects) {
     other.setInt(1);
     other = v;
     EXPECT_EQ(4u, object.refs) << "one reference per copy; self-assignment changes nothing";
-    v.setInt(0);
-    EXPECT_EQ(3u, object.refs);
+    v.clear();
   }
   EXPECT_TRUE(balanced(object));
 }
 
-TEST(VariantArray, ResizeKeepsElementsAndPages) {
-  zkVariantS holder;
-  holder.setArray(new variantArrayC);
-  variantArrayC& array = *holder.value.arrayValue;
-  EXPECT_EQ(nullptr, array.at(0));
-  ASSERT_TRUE(array.resize(8));
-  for (uint64_t i = 0; i < 8; ++i) {
-    ASSERT_NE(nullptr, array.at(i));
-    EXPECT_EQ(zkVarEmpty, array.at(i)->type);
-    array.at(i)->setInt(static_cast<int32_t>(i));
-  }
-  EXPECT_EQ(nullptr, array.at(8));
-  ASSERT_TRUE(array.resize(17));
-  EXPECT_EQ(7, array.at(7)->value.intValue) << "elements survive growth";
-  array.at(16)->setString("last");
-  ASSERT_TRUE(array.resize(3));
-  EXPECT_EQ(nullptr, array.at(3));
-  ASSERT_TRUE(array.resize(17));
-  EXPECT_EQ("last", textOf(*array.at(16))) << "a resize never removes pages";
-}
-
-TEST(VariantArray, DeepCopyOfNestedArraysAndStrings) {
+// Arrays grow in pages of 8 elements; a resize never removes pages.
+TEST(VariantArray, ResizeAndDeepCopy) {
   fakeUnknownC object;
   variantArrayC* inner = new variantArrayC;
-  inner->resize(2);
+  EXPECT_EQ(nullptr, inner->at(0));
+  ASSERT_TRUE(inner->resize(2));
   inner->at(0)->setString("inner");
   inner->at(1)->setObject(&object);
-  variantArrayC* outer = new variantArrayC;
-  outer->resize(10);
-  outer->at(1)->setString("outer");
-  outer->at(9)->setArray(inner);
   zkVariantS source;
-  source.setArray(outer);
+  source.setArray(new variantArrayC);
+  variantArrayC& outer = *source.value.arrayValue;
+  ASSERT_TRUE(outer.resize(10));
+  EXPECT_EQ(nullptr, outer.at(10));
+  outer.at(1)->setString("outer");
+  outer.at(9)->setArray(inner);
+  ASSERT_TRUE(outer.resize(3));
+  EXPECT_EQ(nullptr, outer.at(3));
+  ASSERT_TRUE(outer.resize(10));
+  ASSERT_EQ(zkVarArray, outer.at(9)->type) << "the element of a page kept through the resize";
   {
     zkVariantS copy(source);
-    ASSERT_NE(outer, copy.value.arrayValue);
     variantArrayC& copied = *copy.value.arrayValue;
     ASSERT_EQ(10u, copied.size());
-    ASSERT_EQ(zkVarArray, copied.at(9)->type);
     EXPECT_NE(inner, copied.at(9)->value.arrayValue);
     EXPECT_EQ(3u, object.refs) << "objects are shared, one reference per holder";
     copied.at(1)->setString("changed");
     copied.at(9)->value.arrayValue->at(0)->setInt(5);
-    EXPECT_EQ("outer", textOf(*outer->at(1)));
+    EXPECT_EQ("outer", textOf(*outer.at(1)));
     EXPECT_EQ("inner", textOf(*inner->at(0)));
   }
-  // An element copied onto the variant holding its array.
-  outer->at(9)->copyTo(source);
+  outer.at(9)->copyTo(source);  // an element copied onto the variant holding its array
   ASSERT_EQ(zkVarArray, source.type);
   EXPECT_EQ("inner", textOf(*source.value.arrayValue->at(0)));
   source.clear();
@@ -247,51 +232,124 @@ TEST(VariantConversion, TableInCLocale) { runConversionTable(); }
 TEST(VariantConversion, TableUnderCommaLocale) {
   const std::string saved = std::setlocale(LC_ALL, nullptr);
   const char* active = nullptr;
-  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "German_Germany.1252", "German", "de-DE",
-                           "fr_FR.UTF-8", "fr_FR", "French"}) {
-    if (std::setlocale(LC_ALL, name) != nullptr && std::strcmp(std::localeconv()->decimal_point, ",") == 0) {
+  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "German_Germany.1252", "German", "fr_FR.UTF-8"}) {
+    if (active == nullptr && std::setlocale(LC_ALL, name) != nullptr &&
+        std::strcmp(std::localeconv()->decimal_point, ",") == 0)
       active = name;
-      break;
-    }
   }
   if (active != nullptr) {
     SCOPED_TRACE(active);
-    const std::string numericName = std::setlocale(LC_NUMERIC, nullptr);
     runConversionTable();
     EXPECT_STREQ(",", std::localeconv()->decimal_point) << "the process locale is restored after every conversion";
-    EXPECT_EQ(numericName, std::setlocale(LC_NUMERIC, nullptr));
   }
   std::setlocale(LC_ALL, saved.c_str());
   if (active == nullptr) GTEST_SKIP() << "no locale with a comma decimal separator";
 }
 
-TEST(VariantConversion, ObjectsResolveThroughDefaultMembers) {
-  fakeDispatchC inner;
-  inner.defaultValue.setString("12.5");
-  fakeDispatchC outer;
-  outer.defaultValue.setObject(&inner);
-  zkVariantS v;
-  v.setObject(&outer);
-  ASSERT_EQ(0u, v.changeType(zkVarDouble));
-  EXPECT_EQ("zkVarDouble 12.5", describeVariant(v));
-  EXPECT_EQ("<null>", inner.lastName) << "the default member is called with a null name";
-  EXPECT_TRUE(balanced(outer)) << "the variant's reference on the object is released";
-  EXPECT_EQ(2u, inner.refs) << "only outer's own reference on inner remains";
-
-  outer.failDefault = true;
-  fakeUnknownC noDispatch;
-  fakeDispatchC loop;  // its default member returns itself
-  loop.defaultValue.setObject(&loop);
-  for (zkIUnknown* object : {static_cast<zkIUnknown*>(&outer), static_cast<zkIUnknown*>(&noDispatch),
-                             static_cast<zkIUnknown*>(&loop)}) {
-    v.setObject(object);
-    EXPECT_EQ(1u, v.changeType(zkVarInt));
-    EXPECT_EQ(object, v.value.objectValue) << "failure keeps the object";
+template <class Get>
+bool throwsTypeCast(Get get) {
+  try {
+    get();
+  } catch (const proxyAutoTypeCastExceptionC&) {
+    return true;
   }
-  EXPECT_EQ(static_cast<uint32_t>(variantResolveDepthLimit), loop.invokeCalls);
-  v.clear();
+  return false;
+}
+
+// Only integers and doubles are numbers, only strings are text.
+TEST(AutoTypeCast, GettersAcceptOnlyTheirTypes) {
+  const struct {
+    const char* label;
+    void (*fill)(zkVariantS&);
+    bool numeric, text;
+  } rows[] = {
+      {"int 3", [](zkVariantS& v) { v.setInt(3); }, true, false},
+      {"double 3.7", [](zkVariantS& v) { v.setDouble(3.7); }, true, false},
+      {"string 3", [](zkVariantS& v) { v.setString("3"); }, false, true},
+      {"bool 1", [](zkVariantS& v) { v.setBool(1); }, false, false},
+      {"empty", [](zkVariantS&) {}, false, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.label);
+    proxyAutoTypeCastC cast;
+    row.fill(cast);
+    EXPECT_EQ(!row.numeric, throwsTypeCast([&] { EXPECT_EQ(3, cast.getInt()); }));
+    EXPECT_EQ(!row.numeric, throwsTypeCast([&] { EXPECT_EQ(3, cast.getBool()); }));
+    EXPECT_EQ(!row.numeric, throwsTypeCast([&] { cast.getDouble(); }));
+    EXPECT_EQ(!row.text, throwsTypeCast([&] { EXPECT_STREQ("3", cast.getString()); }));
+  }
+  proxyAutoTypeCastC cast;
+  cast.setDouble(3e10);
+  EXPECT_EQ(INT32_MIN, cast.getInt());
+  cast.setInt(256);
+  EXPECT_EQ(0, cast.getBool());
+}
+
+// changeType and the getters resolve objects through their default members.
+TEST(VariantConversion, ObjectsResolveThroughDefaultMembers) {
+  fakeDispatchC number, text, outer, loop;
+  number.defaultValue.setDouble(2.5);
+  text.defaultValue.setString("12.5");
+  outer.defaultValue.setObject(&text);
+  loop.defaultValue.setObject(&loop);  // its default member returns itself
+  fakeUnknownC noDispatch;
+  {
+    zkVariantS v;
+    v.setObject(&outer);
+    ASSERT_EQ(0u, v.changeType(zkVarDouble));
+    EXPECT_EQ("zkVarDouble 12.5", describeVariant(v));
+    EXPECT_EQ("<null>", text.lastName) << "the default member is called with a null name";
+    proxyAutoTypeCastC cast;
+    cast.setObject(&number);
+    EXPECT_EQ(2, cast.getInt());
+    EXPECT_EQ(2.5, cast.getDouble());
+    EXPECT_TRUE(throwsTypeCast([&] { cast.getString(); }));
+    EXPECT_EQ(zkVarObject, cast.type) << "getters leave the value alone";
+    cast.setObject(&outer);
+    EXPECT_TRUE(throwsTypeCast([&] { cast.getInt(); })) << "a resolved string is not a number";
+    const char* resolvedText = cast.getString();
+    text.defaultValue.setString("changed");
+    EXPECT_STREQ("12.5", resolvedText) << "the text stays alive in resolved";
+    outer.failDefault = true;
+    EXPECT_TRUE(throwsTypeCast([&] { cast.getString(); }));
+    for (zkIUnknown* object : std::initializer_list<zkIUnknown*>{&outer, &noDispatch, &loop}) {
+      v.setObject(object);
+      EXPECT_EQ(1u, v.changeType(zkVarInt));
+      EXPECT_EQ(object, v.value.objectValue) << "failure keeps the object";
+    }
+    EXPECT_EQ(static_cast<uint32_t>(variantResolveDepthLimit), loop.invokeCalls);
+  }
+  outer.defaultValue.clear();
   loop.defaultValue.clear();
-  for (countingRefC* fake : std::initializer_list<countingRefC*>{&outer, &noDispatch, &loop})
+  for (countingRefC* fake : std::initializer_list<countingRefC*>{&number, &text, &outer, &loop, &noDispatch})
+    EXPECT_TRUE(balanced(*fake));
+}
+
+TEST(AutoTypeCast, GetObjectFollowsSymbolReferences) {
+  fakeDispatchC target;
+  fakeSymbolRefC symbol, plainSymbol, loop;
+  symbol.value.setObject(&target);
+  plainSymbol.value.setInt(4);
+  loop.value.setObject(&loop);  // reads as itself
+  fakeUnknownC noDispatch;
+  {
+    proxyAutoTypeCastC cast;
+    EXPECT_EQ(nullptr, cast.getObject()) << "not an object: null, no exception";
+    cast.setObject(&symbol);
+    zkIDispatch* dispatch = cast.getObject();
+    EXPECT_EQ(static_cast<zkIDispatch*>(&target), dispatch);
+    EXPECT_EQ(3u, target.refs) << "symbol's value and the caller's reference";
+    dispatch->Release();
+    EXPECT_EQ(&symbol, cast.value.objectValue) << "following works on a copy";
+    for (zkIUnknown* object : std::initializer_list<zkIUnknown*>{&plainSymbol, &loop, &noDispatch}) {
+      cast.setObject(object);
+      EXPECT_EQ(nullptr, cast.getObject());
+    }
+    EXPECT_EQ(static_cast<uint32_t>(variantResolveDepthLimit), loop.getValueCalls);
+  }
+  symbol.value.clear();
+  loop.value.clear();
+  for (countingRefC* fake : std::initializer_list<countingRefC*>{&target, &symbol, &plainSymbol, &loop, &noDispatch})
     EXPECT_TRUE(balanced(*fake));
 }
 

@@ -1,11 +1,16 @@
-// Identifier records: the three comparison rules.
-#include "runtime/interface_id.h"
-
+// Interface identifiers (the three comparison rules) and reference counting
+// through defRAVODWrapperT and zkInterfacePtrT.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <thread>
+#include <vector>
+
+#include "runtime/interface_id.h"
+#include "runtime/interface_ptr.h"
+#include "runtime/ref_object.h"
 
 namespace {
 
@@ -22,12 +27,11 @@ std::string describe(const zkIIDS& id) {
 
 TEST(InterfaceId, ComparisonRules) {
   const char* unterminated = "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA";  // fills all 36 bytes
-  struct rowS {
+  const struct {
     zkIIDS a, b;
     bool equal;
     const char* why;
-  };
-  const rowS rows[] = {
+  } rows[] = {
       {makeId(8, "ZKIIDDSP"), makeId(8, "ZKIIDDSP"), true, "same counted text"},
       {makeId(8, "ZKIIDDSP"), makeId(8, "zkiiddsp"), false, "counted compare is case-sensitive"},
       {makeId(4, "ZKIIxxxx"), makeId(4, "ZKIIyyyy"), true, "counted compares only length bytes"},
@@ -44,10 +48,58 @@ TEST(InterfaceId, ComparisonRules) {
       {makeId(36, unterminated), makeId(0, unterminated), true, "unterminated, counted vs uncounted"},
       {makeId(0, "ZKSCR.SYMBOLREF"), zkIID_ISymbolRef, true, "global record"},
   };
-  for (const rowS& row : rows) {
+  for (const auto& row : rows) {
     SCOPED_TRACE(std::string(row.why) + ": " + describe(row.a) + " vs " + describe(row.b));
     EXPECT_EQ(row.equal, row.a.equal(row.b));
     EXPECT_EQ(row.equal, row.b.equal(row.a)) << "comparison must be symmetric";
+  }
+}
+
+const zkIIDS kWidgetId = {0, "ZKTESTWIDGET"};
+int widgetDestructions = 0;
+
+class testWidgetC final : public defRAVODWrapperT<testWidgetC, zkIUnknown, &kWidgetId> {
+ private:
+  ~testWidgetC() override { ++widgetDestructions; }
+};
+
+TEST(RefObject, WrapperCountsAndAnswers) {
+  widgetDestructions = 0;
+  testWidgetC* raw = new testWidgetC;
+  EXPECT_EQ(0u, raw->currentRefCount()) << "a wrapper starts without references";
+  zkInterfacePtrT<zkIUnknown> widget(raw);
+  const zkIIDS lowerCase = {0, "zktestwidget"};
+  for (const zkIIDS* id : {&zkIID_IUnknown, &lowerCase}) {
+    void* out = nullptr;
+    EXPECT_EQ(0u, widget->QueryInterface(id, &out)) << id->name;
+    EXPECT_EQ(static_cast<zkIUnknown*>(raw), out);
+    EXPECT_EQ(2u, raw->currentRefCount());
+    static_cast<zkIUnknown*>(out)->Release();
+  }
+  void* out = reinterpret_cast<void*>(0x1);
+  EXPECT_EQ(1u, widget->QueryInterface(&zkIID_IDispatch, &out));
+  EXPECT_EQ(nullptr, out) << "wrapper classes clear the out pointer on failure";
+  zkInterfacePtrT<zkIUnknown> moved(std::move(widget));
+  EXPECT_EQ(nullptr, widget.get());
+  EXPECT_EQ(1u, raw->currentRefCount()) << "a move takes the reference over";
+  EXPECT_EQ(1u, moved.query(nullptr, kWidgetId)) << "a failed query empties the holder";
+  EXPECT_EQ(1, widgetDestructions);
+}
+
+TEST(RefObject, ConcurrentReleaseDestroysExactlyOnce) {
+  constexpr int kThreads = 4, kPerThread = 2000;
+  for (int round = 0; round < 20; ++round) {
+    widgetDestructions = 0;
+    testWidgetC* widget = new testWidgetC;
+    for (int i = 0; i < kThreads * kPerThread; ++i) widget->AddRef();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+      threads.emplace_back([widget] {
+        for (int i = 0; i < kPerThread; ++i) widget->Release();
+      });
+    }
+    for (std::thread& thread : threads) thread.join();
+    ASSERT_EQ(1, widgetDestructions) << "round " << round;
   }
 }
 
