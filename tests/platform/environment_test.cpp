@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 #include "platform/environment.h"
@@ -12,16 +12,14 @@
 
 namespace {
 
-const char* const variable = "ZKTEST_ENVIRONMENT_SEAM";
-
 TEST(RuntimeEnvironment, SetReadAndUnset) {
+  const char* const variable = "ZKTEST_ENVIRONMENT_SEAM";
   ASSERT_TRUE(unsetRuntimeEnvironmentVariable(variable));
   EXPECT_EQ(getRuntimeEnvironmentVariable(variable), nullptr);
-  ASSERT_TRUE(setRuntimeEnvironmentVariable(variable, "value 1"));
-  ASSERT_NE(getRuntimeEnvironmentVariable(variable), nullptr);
-  EXPECT_STREQ(getRuntimeEnvironmentVariable(variable), "value 1");
-  ASSERT_TRUE(setRuntimeEnvironmentVariable(variable, "2"));
-  EXPECT_STREQ(getRuntimeEnvironmentVariable(variable), "2");
+  for (const char* value : {"value 1", "2"}) {
+    ASSERT_TRUE(setRuntimeEnvironmentVariable(variable, value));
+    EXPECT_STREQ(getRuntimeEnvironmentVariable(variable), value);
+  }
   ASSERT_TRUE(unsetRuntimeEnvironmentVariable(variable));
   EXPECT_EQ(getRuntimeEnvironmentVariable(variable), nullptr);
   EXPECT_TRUE(unsetRuntimeEnvironmentVariable(variable)) << "removing a missing variable succeeds";
@@ -32,7 +30,6 @@ TEST(TextFile, AppendsWithThePlatformsLineEnd) {
   const fs::path name = fs::temp_directory_path() / "zktest-text-file-append.txt";
   std::error_code ignored;
   fs::remove(name, ignored);
-
   for (const char* line : {"one\n", "two\n"}) {
     std::FILE* file = openTextFileForAppend(name.string().c_str());
     ASSERT_NE(file, nullptr);
@@ -40,19 +37,13 @@ TEST(TextFile, AppendsWithThePlatformsLineEnd) {
     std::fclose(file);
   }
   std::ifstream in(name, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
+  const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   in.close();
-  const std::string lineEnd = textFileLineEnd();
-  EXPECT_EQ(content.str(), "one" + lineEnd + "two" + lineEnd);
+  EXPECT_EQ(content, std::string("one") + textFileLineEnd() + "two" + textFileLineEnd());
   fs::remove(name, ignored);
-}
-
-TEST(TextFile, MissingDirectoryGivesNull) {
-  const std::filesystem::path name = std::filesystem::temp_directory_path() / "zktest-no-such-dir" / "x.txt";
-  std::FILE* file = openTextFileForAppend(name.string().c_str());
-  EXPECT_EQ(file, nullptr);
-  if (file != nullptr) std::fclose(file);
+  EXPECT_EQ(openTextFileForAppend((fs::temp_directory_path() / "zktest-no-such-dir" / "x.txt").string().c_str()),
+            nullptr)
+      << "a missing directory";
 }
 
 }  // namespace

@@ -13,17 +13,13 @@
 
 namespace {
 
-constexpr std::size_t guardOffsetInLock = lockC::sectionSize;
-
 // The three guard words as stored in the lock's bytes.
-struct guardWordsS {
+void expectGuardWords(const void* storage, std::uintptr_t first, std::uintptr_t second, std::uintptr_t third) {
   std::uintptr_t words[3];
-};
-
-guardWordsS guardWordsOf(const void* lockStorage) {
-  guardWordsS result;
-  std::memcpy(result.words, static_cast<const unsigned char*>(lockStorage) + guardOffsetInLock, sizeof result.words);
-  return result;
+  std::memcpy(words, static_cast<const unsigned char*>(storage) + lockC::sectionSize, sizeof words);
+  EXPECT_EQ(first, words[0]);
+  EXPECT_EQ(second, words[1]);
+  EXPECT_EQ(third, words[2]);
 }
 
 // A static lock entered by a static constructor that runs before the lock's
@@ -56,33 +52,27 @@ TEST(Lock, WorksBeforeItsConstructorAndConstructionWritesNothing) {
   EXPECT_TRUE(lockUsedBeforeConstruction.isInitialised());
 }
 
-TEST(Lock, ZeroFilledStorageEntersRecursivelyWithoutConstructor) {
+// Zero-filled storage works without a constructor, recursively; destroy
+// zeroes the guard words, and the lock then works again.
+TEST(Lock, ZeroFilledStorageEntersRecursivelyAndDestroyZeroesTheGuardWords) {
   lockC* lock = reinterpret_cast<lockC*>(zeroFilledStorage);
+  const std::uintptr_t self = reinterpret_cast<std::uintptr_t>(lock);
   EXPECT_FALSE(lock->isInitialised());
   lock->leave();  // uninitialised: nothing happens
   lock->enter();
   lock->enter();
   EXPECT_TRUE(lock->isInitialised());
-  const std::uintptr_t self = reinterpret_cast<std::uintptr_t>(lock);
-  const guardWordsS words = guardWordsOf(zeroFilledStorage);
-  EXPECT_EQ(words.words[0], self - 64);
-  EXPECT_EQ(words.words[1], self);
-  EXPECT_EQ(words.words[2], self + 64);
+  expectGuardWords(zeroFilledStorage, self - 64, self, self + 64);
   lock->leave();
   lock->leave();
   lock->destroy();
-}
-
-TEST(Lock, LeaveAndDestroyOfUninitialisedLockDoNothing) {
-  alignas(lockC) unsigned char storage[sizeof(lockC)];
-  std::memset(storage, 0x5A, sizeof storage);
-  lockC* lock = reinterpret_cast<lockC*>(storage);
+  expectGuardWords(zeroFilledStorage, 0, 0, 0);
+  EXPECT_FALSE(lock->isInitialised());
+  lock->destroy();  // twice: nothing
+  lock->enter();
+  EXPECT_TRUE(lock->isInitialised());
   lock->leave();
   lock->destroy();
-  for (std::size_t i = 0; i < sizeof storage; ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(storage[i], 0x5A);
-  }
 }
 
 TEST(Lock, BitwiseCopyCountsAsUninitialised) {
@@ -91,15 +81,17 @@ TEST(Lock, BitwiseCopyCountsAsUninitialised) {
   alignas(lockC) unsigned char copyStorage[sizeof(lockC)];
   std::memcpy(copyStorage, static_cast<const void*>(&original), sizeof copyStorage);
   original.leave();
+  unsigned char snapshot[sizeof(lockC)];
+  std::memcpy(snapshot, copyStorage, sizeof snapshot);
 
   lockC* copy = reinterpret_cast<lockC*>(copyStorage);
   EXPECT_FALSE(copy->isInitialised());
-  copy->leave();  // must not touch the copied mutex bytes
+  copy->leave();  // uninitialised: leave and destroy touch no byte
+  copy->destroy();
+  EXPECT_EQ(0, std::memcmp(copyStorage, snapshot, sizeof snapshot));
   copy->enter();  // initialises a fresh mutex of its own
   EXPECT_TRUE(copy->isInitialised());
-
-  // The copy is a separate lock: another thread can take the original while
-  // this thread holds the copy.
+  // A separate lock: another thread takes the original while this one holds the copy.
   std::thread other([&] {
     original.enter();
     original.leave();
@@ -109,44 +101,27 @@ TEST(Lock, BitwiseCopyCountsAsUninitialised) {
   copy->destroy();
 }
 
-TEST(Lock, DestroyZeroesGuardWordsAndLockWorksAgain) {
-  alignas(lockC) unsigned char storage[sizeof(lockC)] = {};
-  lockC* lock = reinterpret_cast<lockC*>(storage);
-  lock->enter();
-  lock->leave();
-  lock->destroy();
-  const guardWordsS words = guardWordsOf(storage);
-  EXPECT_EQ(words.words[0], 0u);
-  EXPECT_EQ(words.words[1], 0u);
-  EXPECT_EQ(words.words[2], 0u);
-  EXPECT_FALSE(lock->isInitialised());
-  lock->destroy();  // twice: nothing
-  lock->enter();
-  EXPECT_TRUE(lock->isInitialised());
-  lock->leave();
-  lock->destroy();
-}
-
+// A guard released early does not leave again at its end.
 TEST(Lock, SecondThreadWaitsUntilOwnerLeftAsOftenAsEntered) {
   lockC lock;
-  lock.enter();
-  lock.enter();
-  lock.enter();
+  for (int i = 0; i < 3; ++i) lock.enter();
+  {
+    lockGuardC guard(lock);
+    EXPECT_EQ(guard.currentDepth(), 1u);
+    EXPECT_TRUE(guard.release());
+    EXPECT_EQ(guard.currentDepth(), 0u);
+    EXPECT_FALSE(guard.release());
+  }
   std::atomic<bool> otherHolds{false};
   std::thread other([&] {
-    lock.enter();
+    lockGuardC guard(lock);
     otherHolds = true;
-    lock.leave();
   });
-  sleepBriefly();
-  EXPECT_FALSE(otherHolds);
-  lock.leave();
-  sleepBriefly();
-  EXPECT_FALSE(otherHolds);
-  lock.leave();
-  sleepBriefly();
-  EXPECT_FALSE(otherHolds);
-  lock.leave();
+  for (int i = 0; i < 3; ++i) {
+    sleepBriefly();
+    EXPECT_FALSE(otherHolds) << "still entered " << 3 - i << " times";
+    lock.leave();
+  }
   other.join();
   EXPECT_TRUE(otherHolds);
 }
@@ -162,12 +137,10 @@ TEST(Lock, ConcurrentFirstUseInitialisesOnceAndExcludes) {
   std::vector<std::thread> threads;
   for (int t = 0; t < threadCount; ++t) {
     threads.emplace_back([&] {
-      ++ready;
-      while (ready < threadCount) std::this_thread::yield();
+      for (++ready; ready < threadCount;) std::this_thread::yield();
       for (int i = 0; i < rounds; ++i) {
         lock->enter();
-        long seen = counter;
-        counter = seen + 1;
+        counter = counter + 1;
         lock->leave();
       }
     });
@@ -175,27 +148,4 @@ TEST(Lock, ConcurrentFirstUseInitialisesOnceAndExcludes) {
   for (std::thread& thread : threads) thread.join();
   EXPECT_EQ(counter, static_cast<long>(threadCount) * rounds);
   lock->destroy();
-}
-
-TEST(LockGuard, ReleaseLeavesEarlyAndDestructorDoesNotLeaveAgain) {
-  lockC lock;
-  lock.enter();  // held once outside the guard
-  {
-    lockGuardC guard(lock);
-    EXPECT_EQ(guard.currentDepth(), 1u);
-    EXPECT_TRUE(guard.release());
-    EXPECT_EQ(guard.currentDepth(), 0u);
-    EXPECT_FALSE(guard.release());
-  }
-  // Still held once by this thread: another thread must wait for this leave.
-  std::atomic<bool> otherHolds{false};
-  std::thread other([&] {
-    lockGuardC guard(lock);
-    otherHolds = true;
-  });
-  sleepBriefly();
-  EXPECT_FALSE(otherHolds);
-  lock.leave();
-  other.join();
-  EXPECT_TRUE(otherHolds);
 }

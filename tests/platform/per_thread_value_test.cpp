@@ -10,8 +10,7 @@
 
 namespace {
 
-// A slot value that counts how many exist, so that the tests see how many
-// nodes a table holds.
+// A slot value that counts how many exist: how many nodes a table holds.
 struct countedS {
   countedS() { ++alive; }
   countedS(const countedS& other) : number(other.number) { ++alive; }
@@ -31,28 +30,16 @@ void runOnThread(bodyT body) {
 
 }  // namespace
 
-TEST(PerThreadValue, EachThreadHasItsOwnSlot) {
-  perThreadValueT<int*> table;
-  int mine = 1;
-  EXPECT_EQ(table.get(), nullptr);
-  table.set(&mine);
-  int* seenElsewhere = &mine;
+TEST(PerThreadValue, EachThreadHasItsOwnSlotAndTheInitialValueIsTheConstructors) {
+  perThreadValueT<long> table(42);
+  long seenElsewhere = -1;
   runOnThread([&] {
     seenElsewhere = table.get();
-    int theirs = 2;
-    table.set(&theirs);
-    EXPECT_EQ(table.get(), &theirs);
+    table.set(2);
+    EXPECT_EQ(table.get(), 2);
   });
-  EXPECT_EQ(seenElsewhere, nullptr);
-  EXPECT_EQ(table.get(), &mine);
-}
-
-TEST(PerThreadValue, InitialValueBelongsToTheConstructingThread) {
-  perThreadValueT<long> table(42);
+  EXPECT_EQ(seenElsewhere, 0);
   EXPECT_EQ(table.get(), 42);
-  long other = -1;
-  runOnThread([&] { other = table.get(); });
-  EXPECT_EQ(other, 0);
 }
 
 TEST(PerThreadValue, FirstLookupOfANewThreadSweepsEndedThreads) {
@@ -60,23 +47,17 @@ TEST(PerThreadValue, FirstLookupOfANewThreadSweepsEndedThreads) {
   {
     perThreadValueT<countedS> table;
     table.get().number = 1;
-    // Three threads take slots while all of them run, then end.
-    std::atomic<int> slotsTaken{0};
+    std::atomic<int> slotsTaken{0};  // three threads take slots while all of them run, then end
     std::vector<std::thread> threads;
     for (int i = 0; i < 3; ++i) {
       threads.emplace_back([&, i] {
         table.get().number = 10 + i;
-        ++slotsTaken;
-        while (slotsTaken < 3) std::this_thread::yield();
+        for (++slotsTaken; slotsTaken < 3;) std::this_thread::yield();
       });
     }
     for (std::thread& thread : threads) thread.join();
-    // Ended threads' slots linger...
-    EXPECT_EQ(countedS::alive, 4);
-    // ...through lookups of threads that already have a slot...
     EXPECT_EQ(table.get().number, 1);
-    EXPECT_EQ(countedS::alive, 4);
-    // ...until a thread makes its first lookup.
+    EXPECT_EQ(countedS::alive, 4) << "ended threads' slots linger through lookups of threads that have a slot";
     int aliveAfterFirstLookup = 0;
     runOnThread([&] {
       table.get().number = 99;
@@ -88,18 +69,24 @@ TEST(PerThreadValue, FirstLookupOfANewThreadSweepsEndedThreads) {
   EXPECT_EQ(countedS::alive, 0) << "destruction destroys every node";
 }
 
-TEST(PerThreadValue, SetAllReachesEveryThreadsSlot) {
+// Threads making their first lookups at once keep their slots apart; setAll
+// then reaches every thread's slot.
+TEST(PerThreadValue, ConcurrentFirstLookupsKeepSlotsApartAndSetAllReachesThemAll) {
   perThreadValueT<int> table;
-  constexpr int threadCount = 4;
+  constexpr int threadCount = 8;
   std::atomic<int> ready{0};
+  std::atomic<int> mixedUp{0};
   std::atomic<bool> setAllDone{false};
   std::vector<int> seen(threadCount, -1);
   std::vector<std::thread> threads;
   for (int t = 0; t < threadCount; ++t) {
     threads.emplace_back([&, t] {
-      table.set(t);
-      ++ready;
-      while (!setAllDone) std::this_thread::yield();
+      for (int round = 0; round < 200; ++round) {
+        int& slot = table.get();
+        if (slot != 0 && slot != t + 1) ++mixedUp;
+        slot = t + 1;
+      }
+      for (++ready; !setAllDone;) std::this_thread::yield();
       seen[t] = table.get();
     });
   }
@@ -108,29 +95,9 @@ TEST(PerThreadValue, SetAllReachesEveryThreadsSlot) {
   table.setAll(7);
   setAllDone = true;
   for (std::thread& thread : threads) thread.join();
-  for (int t = 0; t < threadCount; ++t) {
-    SCOPED_TRACE(t);
-    EXPECT_EQ(seen[t], 7);
-  }
-  EXPECT_EQ(table.get(), 7);
-}
-
-TEST(PerThreadValue, ConcurrentFirstLookupsKeepSlotsApart) {
-  perThreadValueT<std::uintptr_t> table;
-  constexpr int threadCount = 8;
-  std::atomic<int> mixedUp{0};
-  std::vector<std::thread> threads;
-  for (int t = 0; t < threadCount; ++t) {
-    threads.emplace_back([&, t] {
-      for (int round = 0; round < 200; ++round) {
-        std::uintptr_t& slot = table.get();
-        if (slot != 0 && slot != static_cast<std::uintptr_t>(t + 1)) ++mixedUp;
-        slot = static_cast<std::uintptr_t>(t + 1);
-      }
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
   EXPECT_EQ(mixedUp, 0);
+  EXPECT_EQ(seen, std::vector<int>(threadCount, 7));
+  EXPECT_EQ(table.get(), 7);
 }
 
 // A new thread that inherits the id of an ended thread (Windows reuses ids)

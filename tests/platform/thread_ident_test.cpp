@@ -28,40 +28,31 @@ threadIdentC identityOfEndedThread() {
 
 }  // namespace
 
-TEST(ThreadIdent, IdentifiesCallingThread) {
-  threadIdentC identity;
-  EXPECT_NE(identity.id(), 0u);
-  EXPECT_NE(identity.id(), 0xFFFFFFFFu);
-  EXPECT_EQ(identity.id(), threadIdentC::currentId());
-  EXPECT_TRUE(identity.hasHandle());
-  EXPECT_TRUE(identity.isCurrent());
-  EXPECT_TRUE(identity.isRunning());
-  EXPECT_TRUE(identity.isCallingThread());
-}
-
-TEST(ThreadIdent, CopiesAndAssignmentsOwnTheirHandles) {
-  threadIdentC identity;
-  threadIdentC copy(identity);
-  threadIdentC assigned = identityOfEndedThread();
-  EXPECT_FALSE(assigned.isRunning());
-  assigned = copy;
-  {
-    threadIdentC scoped(identity);  // closing this handle must not affect the others
+// The calling thread's identity and an ended thread's, each also through a
+// copy and an assignment; closing one handle leaves the others alone.
+TEST(ThreadIdent, IdentifiesTheCallingThreadAndAnswersAfterAThreadEnded) {
+  const threadIdentC self;
+  EXPECT_NE(self.id(), 0u);
+  EXPECT_NE(self.id(), 0xFFFFFFFFu);
+  EXPECT_EQ(self.id(), threadIdentC::currentId());
+  const threadIdentC ended = identityOfEndedThread();
+  for (const threadIdentC* original : {&self, &ended}) {
+    const bool running = original == &self;
+    SCOPED_TRACE(running ? "calling thread" : "ended thread");
+    threadIdentC copy(*original);
+    threadIdentC assigned = running ? identityOfEndedThread() : threadIdentC();
+    assigned = copy;
+    assigned = assigned;
+    { threadIdentC scoped(*original); }
+    const threadIdentC* const identities[] = {original, &copy, &assigned};
+    for (const threadIdentC* identity : identities) {
+      EXPECT_EQ(original->id(), identity->id());
+      EXPECT_TRUE(identity->hasHandle());
+      EXPECT_EQ(running, identity->isRunning());
+      EXPECT_EQ(running, identity->isCurrent());
+      EXPECT_EQ(running, identity->isCallingThread());
+    }
   }
-  EXPECT_EQ(copy.id(), identity.id());
-  EXPECT_EQ(assigned.id(), identity.id());
-  EXPECT_TRUE(copy.isRunning());
-  EXPECT_TRUE(assigned.isRunning());
-  assigned = assigned;
-  EXPECT_TRUE(assigned.isRunning());
-}
-
-TEST(ThreadIdent, AnswersNotRunningAfterItsThreadEnded) {
-  const threadIdentC identity = identityOfEndedThread();
-  EXPECT_TRUE(identity.hasHandle());
-  EXPECT_FALSE(identity.isRunning());
-  EXPECT_FALSE(identity.isCurrent());
-  EXPECT_FALSE(identity.isCallingThread());
 }
 
 TEST(ThreadIdent, ThreadThatEndedWithCode259) {
@@ -77,8 +68,8 @@ TEST(ThreadIdent, ThreadThatEndedWithCode259) {
   std::uint64_t code = 0;
   ASSERT_TRUE(thread.join(&code));
   EXPECT_EQ(code, 259u);
-  // Windows reads the exit code to tell whether a thread runs, and 259 is
-  // the code for "still active"; the POSIX record knows that it ended.
+  // Windows reads the exit code to tell whether a thread runs, and 259 means
+  // "still active"; the POSIX record knows that it ended.
   EXPECT_EQ(identity->isRunning(), builtForWindows());
   delete identity;
 }

@@ -32,13 +32,16 @@ TEST(Thread, StartReportsTheIdTheThreadSeesForItself) {
   }
 }
 
-
 std::uint32_t returnArgument(void* argument) {
   return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(argument));
 }
 
-std::uint32_t exitEarly(void* argument) {
-  threadC::exitCurrent(returnArgument(argument));
+std::uint32_t exitEarly(void* argument) { threadC::exitCurrent(returnArgument(argument)); }
+
+// Its own id if threadC::current() sees itself as current, else 0.
+std::uint32_t reportWhetherCurrent(void*) {
+  const threadC self = threadC::current();
+  return self.isCurrent() ? self.id() : 0;
 }
 
 // A thread that runs until blockerRelease is set.
@@ -61,26 +64,10 @@ std::uint32_t waitForBlocker(void* blocker) {
   return 5;
 }
 
-// What a started thread sees of itself. The starter compares it with its own
-// threadC only after join: start() may still be storing the id into that
-// object while the new thread already runs.
-struct selfViewS {
-  bool current;     // threadC::current() said isCurrent()
-  std::uint32_t id;  // threadC::current().id()
-};
-
-std::uint32_t reportWhetherCurrent(void* argument) {
-  selfViewS* view = static_cast<selfViewS*>(argument);
-  const threadC self = threadC::current();
-  view->current = self.isCurrent();
-  view->id = self.id();
-  return view->current ? 1 : 0;
-}
-
 }  // namespace
 
 TEST(Thread, JoinPassesBackExitCodes) {
-  struct rowS {
+  const struct rowS {
     const char* what;
     std::uint32_t code;
     threadFunctionT function;
@@ -96,40 +83,35 @@ TEST(Thread, JoinPassesBackExitCodes) {
     threadC thread;
     ASSERT_TRUE(thread.start(row.function, reinterpret_cast<void*>(static_cast<std::uintptr_t>(row.code))));
     EXPECT_TRUE(thread.hasHandle());
-    EXPECT_NE(thread.id(), 0u);
     std::uint64_t code = 12345;
     EXPECT_TRUE(thread.join(&code));
     EXPECT_EQ(code, row.code);
     EXPECT_FALSE(thread.hasHandle());
     code = 12345;
-    EXPECT_FALSE(thread.join(&code));
+    EXPECT_FALSE(thread.join(&code)) << "the handle was closed";
     EXPECT_EQ(code, 12345u);
   }
 }
 
-TEST(Thread, WithoutHandleJoinAndTerminateRefuse) {
-  threadC empty;
-  EXPECT_FALSE(empty.hasHandle());
-  EXPECT_EQ(empty.id(), 0u);
-  std::uint64_t code = 99;
-  EXPECT_FALSE(empty.join(&code));
-  EXPECT_EQ(code, 99u);
-  EXPECT_FALSE(empty.terminate());
-  EXPECT_FALSE(empty.isRunning());
-  EXPECT_FALSE(empty.isCurrent());
-}
-
-TEST(Thread, StartRefusesWhileHoldingAThread) {
+// Without a handle join and terminate refuse; start refuses while holding one.
+TEST(Thread, HandleRules) {
   threadC thread;
+  EXPECT_EQ(thread.id(), 0u);
+  std::uint64_t code = 99;
+  EXPECT_FALSE(thread.join(&code));
+  EXPECT_EQ(code, 99u);
+  EXPECT_FALSE(thread.terminate());
+  EXPECT_FALSE(thread.isRunning());
+  EXPECT_FALSE(thread.isCurrent());
+
   ASSERT_TRUE(thread.start(returnArgument, nullptr));
   const std::uint32_t firstId = thread.id();
   EXPECT_FALSE(thread.start(returnArgument, nullptr));
   EXPECT_EQ(thread.id(), firstId);
   EXPECT_TRUE(thread.join());
-  // close() keeps the id; a new start is then allowed.
   EXPECT_TRUE(thread.start(returnArgument, nullptr));
   threadC copy(thread);
-  thread.close();
+  thread.close();  // keeps the id
   EXPECT_FALSE(thread.hasHandle());
   EXPECT_TRUE(thread.equals(copy));
   EXPECT_TRUE(copy.join());
@@ -142,21 +124,18 @@ TEST(Thread, RunningAndCurrentBeforeAndAfterEnd) {
   EXPECT_TRUE(self.isCurrent());
 
   threadC thread;
-  selfViewS view = {false, 0};
-  ASSERT_TRUE(thread.start(reportWhetherCurrent, &view));
+  ASSERT_TRUE(thread.start(reportWhetherCurrent, nullptr));
   threadC copy(thread);
   std::uint64_t code = 0;
   ASSERT_TRUE(thread.join(&code));
-  EXPECT_EQ(code, 1u) << "the started thread did not see itself as current";
-  EXPECT_EQ(view.id, copy.id()) << "the started thread's own id differs from the one start() reported";
+  EXPECT_EQ(code, copy.id()) << "the started thread did not see itself as current, under the id start() reported";
   EXPECT_TRUE(copy.hasHandle());
   EXPECT_FALSE(copy.isRunning());
   EXPECT_FALSE(copy.isCurrent());
   EXPECT_FALSE(copy.equals(self));
-  // A second handle on the same thread can still wait for it.
   code = 0;
-  EXPECT_TRUE(copy.join(&code));
-  EXPECT_EQ(code, 1u);
+  EXPECT_TRUE(copy.join(&code)) << "a second handle on the same thread can still wait for it";
+  EXPECT_EQ(code, copy.id());
 }
 
 TEST(Thread, TerminateEndsAWaitingThreadWithCode0) {
@@ -187,10 +166,9 @@ TEST(Process, RunningAnswers) {
   EXPECT_NE(self.id(), 0u);
   EXPECT_TRUE(self.isRunning());
   EXPECT_TRUE(processC(self.id()).isRunning());
-  const std::uint32_t idsOfNoProcess[] = {0u, 0x7FFFFFF0u, 0xFFFFFFFFu, 0x80000000u};
-  for (std::uint32_t id : idsOfNoProcess) {
+  for (std::uint32_t id : {0u, 0x7FFFFFF0u, 0xFFFFFFFFu, 0x80000000u}) {
     SCOPED_TRACE(id);
-    EXPECT_FALSE(processC(id).isRunning());
+    EXPECT_FALSE(processC(id).isRunning()) << "no such process";
   }
 }
 
