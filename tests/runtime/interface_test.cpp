@@ -1,5 +1,5 @@
 // Interface identifiers (the three comparison rules) and reference counting
-// through defRAVODWrapperT and zkInterfacePtrT.
+// through defRAVODWrapperT.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "runtime/interface_id.h"
-#include "runtime/interface_ptr.h"
 #include "runtime/ref_object.h"
 
 namespace {
@@ -63,26 +62,18 @@ class testWidgetC final : public defRAVODWrapperT<testWidgetC, zkIUnknown, &kWid
   ~testWidgetC() override { ++widgetDestructions; }
 };
 
-TEST(RefObject, WrapperCountsAndAnswers) {
+TEST(RefObject, WrapperAnswersItsIdentifiers) {
   widgetDestructions = 0;
-  testWidgetC* raw = new testWidgetC;
-  EXPECT_EQ(0u, raw->currentRefCount()) << "a wrapper starts without references";
-  zkInterfacePtrT<zkIUnknown> widget(raw);
+  testWidgetC* widget = new testWidgetC;
+  EXPECT_EQ(0u, widget->currentRefCount()) << "a wrapper starts without references";
   const zkIIDS lowerCase = {0, "zktestwidget"};
-  for (const zkIIDS* id : {&zkIID_IUnknown, &lowerCase}) {
-    void* out = nullptr;
-    EXPECT_EQ(0u, widget->QueryInterface(id, &out)) << id->name;
-    EXPECT_EQ(static_cast<zkIUnknown*>(raw), out);
-    EXPECT_EQ(2u, raw->currentRefCount());
-    static_cast<zkIUnknown*>(out)->Release();
-  }
-  void* out = reinterpret_cast<void*>(0x1);
+  void* out = nullptr;
+  EXPECT_EQ(0u, widget->QueryInterface(&lowerCase, &out));
+  EXPECT_EQ(static_cast<zkIUnknown*>(widget), out);
+  out = reinterpret_cast<void*>(0x1);
   EXPECT_EQ(1u, widget->QueryInterface(&zkIID_IDispatch, &out));
   EXPECT_EQ(nullptr, out) << "wrapper classes clear the out pointer on failure";
-  zkInterfacePtrT<zkIUnknown> moved(std::move(widget));
-  EXPECT_EQ(nullptr, widget.get());
-  EXPECT_EQ(1u, raw->currentRefCount()) << "a move takes the reference over";
-  EXPECT_EQ(1u, moved.query(nullptr, kWidgetId)) << "a failed query empties the holder";
+  EXPECT_EQ(0u, widget->Release());
   EXPECT_EQ(1, widgetDestructions);
 }
 

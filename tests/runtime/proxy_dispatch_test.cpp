@@ -234,26 +234,19 @@ TEST_F(ProxyDispatch, FallbacksForwardToObjects) {
   EXPECT_TRUE(balanced(child));
 }
 
-// What the dispatch tests above cannot see of the method table holder.
-TEST(MethodTable, OwnershipBoundsAndNameFolding) {
+// What the calls above cannot show of the method table holder.
+TEST(MethodTable, OwnershipAndNameFolding) {
   proxyMethodTableS table;
   ASSERT_TRUE(table.append(testDispatchC::rows()));
   EXPECT_EQ(1u, table.owned);
   EXPECT_EQ(0u, proxyMethodTableS(testDispatchC::rows()).owned) << "rows handed in are borrowed";
   ASSERT_EQ(12u, table.count());
-  EXPECT_STREQ("Order", table.nameAt(0));
-  EXPECT_EQ(nullptr, table.entryAt(-1));
-  EXPECT_EQ(nullptr, table.entryAt(12));
   EXPECT_EQ(nullptr, table.rows[12].handler) << "terminator after the rows";
-  ASSERT_NE(nullptr, table.find(nullptr, kindMethod));
-  EXPECT_STREQ("", table.find(nullptr, kindMethod)->name) << "a null name finds the default member";
   EXPECT_EQ(nullptr, table.find("Conver", kindAny));
-  EXPECT_EQ(nullptr, table.find("Converts", kindAny));
   EXPECT_FALSE(proxyNameEqualNoCase("[", "{")) << "only letters fold";
   EXPECT_FALSE(proxyNameEqualNoCase("\xC4", "\xE4"));
   table.clear();
   EXPECT_EQ(nullptr, table.rows);
-  EXPECT_EQ(0u, table.count());
 }
 
 }  // namespace

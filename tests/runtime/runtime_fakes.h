@@ -1,8 +1,6 @@
-// Counting fakes and readable variants for the runtime tests.
-//
-// Every fake starts with one reference held by the test and never destroys
-// itself: a Release that would drop the count to 0 fails the test, so tests
-// can assert exact counts before and after the code under test.
+// Readable variants and counting fakes for the runtime tests. Every fake
+// starts with one reference held by the test and never destroys itself; a
+// Release that would drop the count to 0 fails the test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,7 +14,7 @@
 // Tag name and value: "zkVarInt 5", "zkVarString \"x\"", "zkVarBool 0xFF".
 inline std::string describeVariant(const zkVariantS& v) {
   char buffer[64] = "";
-  const char* text = nullptr;
+  const char* text = "";
   switch (v.type) {
     case zkVarInt: std::snprintf(buffer, sizeof buffer, " %d", static_cast<int>(v.value.intValue)); break;
     case zkVarDouble: std::snprintf(buffer, sizeof buffer, " %.17g", v.value.doubleValue); break;
@@ -27,7 +25,6 @@ inline std::string describeVariant(const zkVariantS& v) {
     default:
       std::snprintf(buffer, sizeof buffer, " (tag %u, bits 0x%llX)", static_cast<unsigned>(v.type),
                     static_cast<unsigned long long>(v.value.bits));
-      break;
   }
   return zkVariantTagName(v.type) + std::string(buffer);
 }
@@ -38,21 +35,9 @@ inline std::string textOf(const zkVariantS& v) {
   return v.getString(&text) == 0 ? std::string(text) : "<" + describeVariant(v) + ">";
 }
 
-class countingRefC {
- public:
+struct countingRefC {
   uint32_t addRefCalls = 0, releaseCalls = 0;
   uint32_t refs = 1;  // the test's own reference
-
-  uint32_t addRef() {
-    ++addRefCalls;
-    return ++refs;
-  }
-  uint32_t release() {
-    ++releaseCalls;
-    if (refs > 1) return --refs;
-    ADD_FAILURE() << "fake released more often than referenced";
-    return refs;
-  }
 };
 
 // Only the test's own reference is left, every AddRef had its Release.
@@ -68,12 +53,20 @@ class fakeT : public Interface, public countingRefC {
  public:
   uint32_t QueryInterface(const zkIIDS* id, void** out) override {
     if (!id->equal(zkIID_IUnknown) && !id->equal(*Id)) return 2;
-    addRef();
     *out = static_cast<Interface*>(this);
+    AddRef();
     return 0;
   }
-  uint32_t AddRef() override { return addRef(); }
-  uint32_t Release() override { return release(); }
+  uint32_t AddRef() override {
+    ++addRefCalls;
+    return ++refs;
+  }
+  uint32_t Release() override {
+    ++releaseCalls;
+    if (refs > 1) return --refs;
+    ADD_FAILURE() << "fake released more often than referenced";
+    return refs;
+  }
 };
 
 using fakeUnknownC = fakeT<zkIUnknown, &zkIID_IUnknown>;
