@@ -1,6 +1,8 @@
-// The plain converter through its native face: one library call per
-// conversion into 8 bytes per input byte, state kept between calls, Reset.
+// The converters through their native face: one library call per conversion
+// into 8 bytes per input byte, state kept between calls, Reset.
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "charset_test_support.h"
 
@@ -62,9 +64,9 @@ TEST(CharsetConverter, OneLibraryCallIntoEightBytesPerInputByte) {
 }
 
 TEST(CharsetConverter, ConvertBufferBoundsAndArguments) {
-  EXPECT_EQ("FAIL", convertBuffer(openNative("ISO-8859-1", "UTF-8").get(), "\xE9\xE9", 3));
   auto converter = openNative("ISO-8859-1", "UTF-8");
   ASSERT_TRUE(converter);
+  EXPECT_EQ("FAIL", convertBuffer(converter.get(), "\xE9\xE9", 3));
   char out[16];
   std::memset(out, 'x', sizeof out);
   uint32_t length = 4;
@@ -80,15 +82,30 @@ TEST(CharsetConverter, ConvertBufferBoundsAndArguments) {
   EXPECT_EQ(0u, length);
 }
 
-TEST(CharsetConverter, StateIsKeptUntilReset) {
-  // The mark of "UTF-16" belongs to the start of the state only.
-  auto converter = openNative("ISO-8859-1", "UTF-16");
-  ASSERT_TRUE(converter);
-  EXPECT_EQ(0u, converter->Reset()) << "Reset on a fresh converter";
-  EXPECT_EQ("FE FF 00 61", hexBytes(convertBuffer(converter.get(), "a", 16)));
-  EXPECT_EQ("00 62", hexBytes(convertBuffer(converter.get(), "b", 16)));
-  EXPECT_EQ(0u, converter->Reset());
-  EXPECT_EQ("FE FF 00 63", hexBytes(convertBuffer(converter.get(), "c", 16)));
+TEST(CharsetConverter, SuccessiveCallsKeepTheStateUntilReset) {
+  // "RESET" calls Reset and gives its status. A mark starts each state only;
+  // HTML encoding keeps a later call's first character, decoding lets no mark
+  // through.
+  using callsT = std::vector<std::pair<std::string, std::string>>;  // input, expected
+  const struct { const char *from, *to; callsT calls; } cases[] = {
+      {"ISO-8859-1", "UTF-16",
+       {{"RESET", "0"}, {"a", "\xFE\xFF"}, {"b", ""}, {"RESET", "0"}, {"c", "\xFE\xFF"}}},
+      {"ISO-8859-1", "HTML", {{"a", "a"}, {"\xE9x", "&eacute;x"}, {"RESET", "0"}, {"c", "c"}}},
+      {"UTF-8", "HTML", {{"a\xFF", "FAIL"}, {"b", "b"}}},  // the mark came with 'a'
+      {"UTF-8", "HTML", {{"\xEF\xBB\xBFx", "&#xfeff;x"}, {"\xEF\xBB\xBF", "&#xfeff;"}}},
+      {"HTML", "UTF-8", {{"caf&eacute;", "caf\xC3\xA9"}, {"&eacute;", "\xC3\xA9"}}},
+      {"HTML", "UTF-8", {{"x", "x"}, {"&nosuch;", "FAIL"}, {"z", "z"}}},
+      {"HTML", "UTF-16", {{"a", "\xFE\xFF"}, {"b", ""}}},  // the target's own mark, once
+  };
+  for (const auto& c : cases) {
+    auto converter = openNative(c.from, c.to);
+    ASSERT_TRUE(converter);
+    for (const auto& call : c.calls) {
+      SCOPED_TRACE(std::string(c.from) + " -> " + c.to + ": " + hexBytes(call.first));
+      EXPECT_EQ(call.second, call.first == "RESET" ? std::to_string(converter->Reset())
+                                                   : convertString(converter.get(), call.first));
+    }
+  }
 }
 
 TEST(CharsetConverter, AfterAFailedResetNothingTouchesTheLibrary) {

@@ -27,7 +27,6 @@ inline std::string describe(const zkVariantS& v) {
   return text;
 }
 
-// The text of a text variant, "<not text>" for any other.
 inline std::string textOf(const zkVariantS& v) {
   const char* chars = nullptr;
   return v.getString(&chars) == 0 ? std::string(chars) : std::string("<not text>");
@@ -58,8 +57,6 @@ class libraryProbeC {
     setCharsetLibrary(previous);
     active = nullptr;
   }
-  libraryProbeC(const libraryProbeC&) = delete;
-  libraryProbeC& operator=(const libraryProbeC&) = delete;
 
   int opens = 0, converts = 0, closes = 0;
   bool failOpen = false;
