@@ -6,6 +6,8 @@
 // load; C++ constructs them in that order and destroys them in reverse at
 // unload:
 //   1. the heap's pool lock,
+//      (the per-process manager chain member and the memory tracker's two
+//      statistics tables belong here, once those subsystems exist),
 //   2. the pooled heap,
 //   3. the allocation lock and the per-thread table of current managers,
 //   4. the code-track lock and the code-track manager,
