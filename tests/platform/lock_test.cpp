@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -13,13 +14,13 @@
 
 namespace {
 
+using guardWordsT = std::array<std::uintptr_t, 3>;
+
 // The three guard words as stored in the lock's bytes.
-void expectGuardWords(const void* storage, std::uintptr_t first, std::uintptr_t second, std::uintptr_t third) {
-  std::uintptr_t words[3];
-  std::memcpy(words, static_cast<const unsigned char*>(storage) + lockC::sectionSize, sizeof words);
-  EXPECT_EQ(first, words[0]);
-  EXPECT_EQ(second, words[1]);
-  EXPECT_EQ(third, words[2]);
+guardWordsT guardWords(const void* storage) {
+  guardWordsT words;
+  std::memcpy(words.data(), static_cast<const unsigned char*>(storage) + lockC::sectionSize, sizeof words);
+  return words;
 }
 
 // A static lock entered by a static constructor that runs before the lock's
@@ -42,19 +43,14 @@ lockC lockUsedBeforeConstruction;
 
 alignas(lockC) unsigned char zeroFilledStorage[sizeof(lockC)];
 
-void sleepBriefly() { std::this_thread::sleep_for(std::chrono::milliseconds(50)); }
-
 }  // namespace
 
-TEST(Lock, WorksBeforeItsConstructorAndConstructionWritesNothing) {
+// Zero-filled storage works without a constructor, recursively, and the
+// constructor running later writes nothing; destroy zeroes the guard words,
+// and the lock then works again.
+TEST(Lock, ZeroFilledStorageWorksWithoutAConstructorAndDestroyZeroesTheGuardWords) {
   EXPECT_TRUE(earlyLockUser.initialisedInside);
-  // The constructor ran after the static user and left the guard words alone.
   EXPECT_TRUE(lockUsedBeforeConstruction.isInitialised());
-}
-
-// Zero-filled storage works without a constructor, recursively; destroy
-// zeroes the guard words, and the lock then works again.
-TEST(Lock, ZeroFilledStorageEntersRecursivelyAndDestroyZeroesTheGuardWords) {
   lockC* lock = reinterpret_cast<lockC*>(zeroFilledStorage);
   const std::uintptr_t self = reinterpret_cast<std::uintptr_t>(lock);
   EXPECT_FALSE(lock->isInitialised());
@@ -62,11 +58,11 @@ TEST(Lock, ZeroFilledStorageEntersRecursivelyAndDestroyZeroesTheGuardWords) {
   lock->enter();
   lock->enter();
   EXPECT_TRUE(lock->isInitialised());
-  expectGuardWords(zeroFilledStorage, self - 64, self, self + 64);
+  EXPECT_EQ(guardWords(zeroFilledStorage), (guardWordsT{self - 64, self, self + 64}));
   lock->leave();
   lock->leave();
   lock->destroy();
-  expectGuardWords(zeroFilledStorage, 0, 0, 0);
+  EXPECT_EQ(guardWords(zeroFilledStorage), (guardWordsT{0, 0, 0}));
   EXPECT_FALSE(lock->isInitialised());
   lock->destroy();  // twice: nothing
   lock->enter();
@@ -83,7 +79,6 @@ TEST(Lock, BitwiseCopyCountsAsUninitialised) {
   original.leave();
   unsigned char snapshot[sizeof(lockC)];
   std::memcpy(snapshot, copyStorage, sizeof snapshot);
-
   lockC* copy = reinterpret_cast<lockC*>(copyStorage);
   EXPECT_FALSE(copy->isInitialised());
   copy->leave();  // uninitialised: leave and destroy touch no byte
@@ -118,7 +113,7 @@ TEST(Lock, SecondThreadWaitsUntilOwnerLeftAsOftenAsEntered) {
     otherHolds = true;
   });
   for (int i = 0; i < 3; ++i) {
-    sleepBriefly();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_FALSE(otherHolds) << "still entered " << 3 - i << " times";
     lock.leave();
   }
@@ -130,8 +125,7 @@ TEST(Lock, ConcurrentFirstUseInitialisesOnceAndExcludes) {
   alignas(lockC) static unsigned char storage[sizeof(lockC)];
   std::memset(storage, 0, sizeof storage);
   lockC* lock = reinterpret_cast<lockC*>(storage);
-  constexpr int threadCount = 8;
-  constexpr int rounds = 2000;
+  constexpr int threadCount = 8, rounds = 2000;
   std::atomic<int> ready{0};
   long counter = 0;
   std::vector<std::thread> threads;

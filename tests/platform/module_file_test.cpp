@@ -1,11 +1,9 @@
 // Module lookup: the test program's own file name (the runtime is linked
-// into it statically), the strict image bounds, and the decimal fallback.
+// into it statically) and the strict image bounds.
 #include "platform/module_file.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <memory>
 #include <string>
 
 #include "platform/process.h"
@@ -53,20 +51,6 @@ TEST(ModuleFile, FindsTheModuleHoldingAnAddress) {
     EXPECT_EQ(findModuleFileName(row.process, row.address, buffer, row.bufferSize), row.expected != "untouched");
     EXPECT_EQ(std::string(buffer), row.expected);
   }
-}
-
-TEST(ModuleFile, AddressOutsideEveryModuleDescribedInDecimal) {
-  std::unique_ptr<int> heapObject(new int(0));  // heap memory lies in no module's image
-  char expected[16];
-  std::snprintf(expected, sizeof expected, "%d",
-                static_cast<int>(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(heapObject.get()))));
-  char buffer[1024];
-  describeModuleAt(heapObject.get(), true, buffer, sizeof buffer);
-  EXPECT_STREQ(buffer, expected);
-  describeModuleAt(codeOfThisProgram(), true, buffer, sizeof buffer);
-  EXPECT_STREQ(buffer, ownModuleName());
-  describeModuleAt(codeOfThisProgram(), false, buffer, sizeof buffer);
-  EXPECT_STREQ(buffer, ownModulePath());
 }
 
 }  // namespace
