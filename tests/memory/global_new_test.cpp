@@ -9,14 +9,10 @@
 
 namespace {
 
-struct alignas(64) cacheLineS {
-  unsigned char bytes[64];
-};
-struct alignas(4096) pageAlignedS {
-  unsigned char bytes[100];
-};
+struct alignas(64) cacheLineS { unsigned char bytes[64]; };
+struct alignas(4096) pageAlignedS { unsigned char bytes[100]; };
 
-TEST(GlobalNew, PlainFormsUseTheModulePool) {
+TEST(GlobalNew, PlainFormsUseTheModulePoolAndFailuresAnswerNull) {
   const std::uint64_t before = modulePool().outstanding;
   int* one = new int(7);
   int* many = new int[10];
@@ -27,6 +23,11 @@ TEST(GlobalNew, PlainFormsUseTheModulePool) {
   delete[] many;
   delete quiet;
   EXPECT_EQ(before, modulePool().outstanding);
+  const std::size_t huge = static_cast<std::size_t>(-1) - 8;  // no block of this size fits the address space
+  EXPECT_EQ(nullptr, ::operator new(huge)) << "the throwing form too";
+  EXPECT_EQ(nullptr, ::operator new[](huge));
+  EXPECT_EQ(nullptr, ::operator new(huge, std::nothrow));
+  EXPECT_EQ(nullptr, ::operator new(huge, std::align_val_t(64)));
 }
 
 TEST(GlobalNew, OverAlignedTypesComeBackAligned) {
@@ -42,14 +43,6 @@ TEST(GlobalNew, OverAlignedTypesComeBackAligned) {
   EXPECT_EQ(0u, reinterpret_cast<std::uintptr_t>(page) % 4096);
   delete[] page;
   EXPECT_EQ(before, modulePool().outstanding);
-}
-
-TEST(GlobalNew, FailureAnswersNull) {
-  const std::size_t huge = static_cast<std::size_t>(-1) - 8;  // no block of this size fits the address space
-  EXPECT_EQ(nullptr, ::operator new(huge)) << "the throwing form too";
-  EXPECT_EQ(nullptr, ::operator new[](huge));
-  EXPECT_EQ(nullptr, ::operator new(huge, std::nothrow));
-  EXPECT_EQ(nullptr, ::operator new(huge, std::align_val_t(64)));
 }
 
 }  // namespace

@@ -14,9 +14,8 @@ struct trackedS {
   trackedS() { ++alive; }
   ~trackedS() { --alive; }
   int value = 0;
-  static int alive;
+  static inline int alive = 0;
 };
-int trackedS::alive = 0;
 
 TEST(PageMem, GrowsByPagesOfEightThatConstructAndDestroyTheirElements) {
   trackedS::alive = 0;
@@ -48,13 +47,11 @@ TEST(PageMem, SortsStrAscending) {
     std::uint64_t n;
     const char* expected;
   } rows[] = {
-      {{"b", "a", "c", "a"}, 4, "a,a,b,c"},
-      {{"b", "a", "c", "a"}, 2, "a,b,c,a"},          // only the first n
+      {{"b", "a", "c", "a"}, 4, "a,a,b,c"}, {{"b", "a", "c", "a"}, 2, "a,b,c,a"},  // all; only the first n
       {{"x", nullptr, "", "a"}, 4, "<none>,,a,x"},  // no storage first, then ""
-      {{"B", "a", "A", "b"}, 4, "A,B,a,b"},         // byte order, case-sensitive
+      {{"B", "a", "A", "b"}, 4, "A,B,a,b"}, {{}, 0, ""},  // byte order, case-sensitive; nothing
       {{"k", "j", "i", "h", "g", "f", "e", "d", "c", "b", "a", "q", "p", "o", "n", "m", "l", "r"}, 18,
        "a,b,c,d,e,f,g,h,i,j,k,l,m,n,o,p,q,r"},  // across three pages
-      {{}, 0, ""},
   };
   for (const rowS& row : rows) {
     SCOPED_TRACE(row.expected);
