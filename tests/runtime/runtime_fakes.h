@@ -35,10 +35,7 @@ inline std::string textOf(const zkVariantS& v) {
   return v.getString(&text) == 0 ? std::string(text) : "<" + describeVariant(v) + ">";
 }
 
-struct countingRefC {
-  uint32_t addRefCalls = 0, releaseCalls = 0;
-  uint32_t refs = 1;  // the test's own reference
-};
+struct countingRefC { uint32_t addRefCalls = 0, releaseCalls = 0, refs = 1; };  // refs: the test's own one
 
 // Only the test's own reference is left, every AddRef had its Release.
 inline ::testing::AssertionResult balanced(const countingRefC& fake) {
@@ -57,10 +54,7 @@ class fakeT : public Interface, public countingRefC {
     AddRef();
     return 0;
   }
-  uint32_t AddRef() override {
-    ++addRefCalls;
-    return ++refs;
-  }
+  uint32_t AddRef() override { ++addRefCalls; return ++refs; }
   uint32_t Release() override {
     ++releaseCalls;
     if (refs > 1) return --refs;
@@ -102,14 +96,9 @@ class fakeDispatchC : public fakeT<zkIDispatch, &zkIID_IDispatch> {
 class fakeSymbolRefC : public fakeT<zkIComSymbolRef, &zkIID_ISymbolRef> {
  public:
   zkVariantS value;
-  uint32_t getValueCalls = 0;
 
-  uint32_t ReservedSlot() override {
-    ADD_FAILURE() << "the fourth slot of a symbol reference is never called";
-    return 1;
-  }
+  uint32_t ReservedSlot() override { ADD_FAILURE() << "the fourth slot is never called"; return 1; }
   uint32_t GetValue(zkVariantS* destination) override {
-    ++getValueCalls;
     EXPECT_EQ(zkVarEmpty, destination->type) << "destination must be cleared first";
     value.copyTo(*destination);
     return 0;
