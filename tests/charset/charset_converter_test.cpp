@@ -1,6 +1,5 @@
 // The converters through their native face: one library call per conversion
 // into 8 bytes per input byte, state kept between calls, Reset.
-#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -8,36 +7,27 @@
 
 namespace {
 
-using charsettest::convertBuffer;
-using charsettest::convertString;
-using charsettest::libraryProbeC;
-using charsettest::openNative;
+using namespace charsettest;
 
 std::string shown(const std::string& bytes) { return bytes == "FAIL" ? bytes : hexBytes(bytes); }
 
 TEST(CharsetConverter, MatchesDirectLibiconv) {
+  // ConvertString stops at the first zero byte; UTF-32 "a" takes exactly 8
+  // bytes per input byte; the last four rows end in invalid or incomplete input.
   const struct { const char* from; const char* to; std::string text; } cases[] = {
-      {"ISO-8859-1", "UTF-8", "caf\xE9 \xA0\xFF"},
-      {"UTF-8", "ISO-8859-1", "caf\xC3\xA9"},
-      {"CP1252", "UTF-8", "\x80 \x85 \x93quoted\x94"},
+      {"ISO-8859-1", "UTF-8", "caf\xE9 \xA0\xFF"}, {"UTF-8", "ISO-8859-1", "caf\xC3\xA9"},
+      {"CP1252", "UTF-8", "\x80 \x85 \x93quoted\x94"}, {"CP856", "UTF-8", "\x80\x9A"},
       {"UTF-8", "ISO-2022-JP", "\xE6\x97\xA5\xE6\x9C\xAC"},  // stateful target, no closing shift
-      {"UTF-8", "ASCII//TRANSLIT", "\xC2\xBC \xE2\x80\xA6"},
-      {"ISO-8859-1", "UTF-16", "ab"},  // ConvertString stops at the first zero byte
-      {"ISO-8859-1", "UTF-32", "a"},   // mark and character: exactly 8 bytes for 1
-      {"CP856", "UTF-8", "\x80\x9A"},  // an extra encoding
-      {"ISO-8859-1", "UTF-8", std::string("a\0b", 3)},  // ConvertString reads up to the zero
-      // Invalid or incomplete input at the end fails.
-      {"UTF-8", "ISO-8859-1", "abc\xC3"},
-      {"UTF-8", "ISO-8859-1", "abc\xFF"},
-      {"UTF-8", "ASCII", "caf\xC3\xA9"},
-      {"UTF-16BE", "UTF-8", std::string("\x00\x61\x00", 3)},
+      {"UTF-8", "ASCII//TRANSLIT", "\xC2\xBC \xE2\x80\xA6"}, {"ISO-8859-1", "UTF-16", "ab"},
+      {"ISO-8859-1", "UTF-32", "a"}, {"ISO-8859-1", "UTF-8", std::string("a\0b", 3)},
+      {"UTF-8", "ISO-8859-1", "abc\xC3"}, {"UTF-8", "ISO-8859-1", "abc\xFF"},
+      {"UTF-8", "ASCII", "caf\xC3\xA9"}, {"UTF-16BE", "UTF-8", std::string("\x00\x61\x00", 3)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.from) + " -> " + c.to + ": " + hexBytes(c.text));
     std::string whole, text;
-    if (!charsettest::referenceConvert(c.to, c.from, c.text, &whole)) whole = "FAIL";
-    const std::string untilZero = c.text.substr(0, c.text.find('\0'));
-    if (!charsettest::referenceConvert(c.to, c.from, untilZero, &text)) text = "FAIL";
+    if (!referenceConvert(c.to, c.from, c.text, &whole)) whole = "FAIL";
+    if (!referenceConvert(c.to, c.from, c.text.substr(0, c.text.find('\0')), &text)) text = "FAIL";
     auto converter = openNative(c.from, c.to), fresh = openNative(c.from, c.to);
     ASSERT_TRUE(converter && fresh);
     EXPECT_EQ(shown(whole), shown(convertBuffer(converter.get(), c.text, 64)));
@@ -45,47 +35,39 @@ TEST(CharsetConverter, MatchesDirectLibiconv) {
   }
 }
 
-TEST(CharsetConverter, OneLibraryCallIntoEightBytesPerInputByte) {
+TEST(CharsetConverter, OneLibraryCallIntoEightBytesPerInputByteAndBufferBounds) {
   libraryProbeC probe;
   auto converter = openNative("ISO-8859-1", "UTF-8");
   ASSERT_TRUE(converter);
   zkVariantS empty;
   ASSERT_EQ(0u, converter->ConvertString(nullptr, &empty));
-  EXPECT_EQ("zkVarString \"\"", charsettest::describe(empty));
+  EXPECT_EQ("zkVarString \"\"", describe(empty));
   EXPECT_EQ("", convertString(converter.get(), ""));
   EXPECT_EQ(0, probe.converts) << "empty text needs no library call";
   EXPECT_EQ("Gr\xC3\xBC\xC3\x9F" "e", convertString(converter.get(), "Gr\xFC\xDF" "e"));
   EXPECT_EQ(1, probe.converts);
   EXPECT_EQ(8u * 5, probe.lastCapacity);
-  EXPECT_EQ(0, probe.closes);
-  converter.reset();
-  EXPECT_EQ(1, probe.opens);
-  EXPECT_EQ(1, probe.closes) << "releasing the converter closes its handle";
-}
-
-TEST(CharsetConverter, ConvertBufferBoundsAndArguments) {
-  auto converter = openNative("ISO-8859-1", "UTF-8");
-  ASSERT_TRUE(converter);
   EXPECT_EQ("FAIL", convertBuffer(converter.get(), "\xE9\xE9", 3));
-  char out[16];
-  std::memset(out, 'x', sizeof out);
+  char out[] = "xxxxxxxxxxxxxxx";
   uint32_t length = 4;
   ASSERT_EQ(0u, converter->ConvertBuffer("\xE9\xE9", 2, out, &length));
   EXPECT_EQ("C3 A9 C3 A9 00 78", hexBytes(std::string(out, 6))) << "zero after the output";
   EXPECT_EQ(4u, length);
-
   EXPECT_EQ(1u, converter->ConvertBuffer("a", 1, out, nullptr));
   EXPECT_EQ(1u, converter->ConvertBuffer("a", 1, nullptr, &length));
   EXPECT_EQ(1u, converter->ConvertBuffer(nullptr, 1, out, &length));
   EXPECT_EQ(1u, converter->ConvertString("a", nullptr));
   EXPECT_EQ(0u, converter->ConvertBuffer(nullptr, 0, out, &length));
   EXPECT_EQ(0u, length);
+  EXPECT_EQ(0, probe.closes);
+  converter.reset();
+  EXPECT_EQ(1, probe.opens);
+  EXPECT_EQ(1, probe.closes) << "releasing the converter closes its handle";
 }
 
 TEST(CharsetConverter, SuccessiveCallsKeepTheStateUntilReset) {
-  // "RESET" calls Reset and gives its status. A mark starts each state only;
-  // HTML encoding keeps a later call's first character, decoding lets no mark
-  // through.
+  // "RESET" gives Reset's status. A mark starts each state only; HTML encoding
+  // keeps a later call's first character, decoding lets no mark through.
   using callsT = std::vector<std::pair<std::string, std::string>>;  // input, expected
   const struct { const char *from, *to; callsT calls; } cases[] = {
       {"ISO-8859-1", "UTF-16",
@@ -109,7 +91,7 @@ TEST(CharsetConverter, SuccessiveCallsKeepTheStateUntilReset) {
 }
 
 TEST(CharsetConverter, AfterAFailedResetNothingTouchesTheLibrary) {
-  libraryProbeC probe;
+  libraryProbeC probe;  // fails any call on a handle that is not open
   auto converter = openNative("ISO-8859-1", "UTF-8");
   ASSERT_TRUE(converter);
   probe.failOpen = true;
@@ -120,15 +102,14 @@ TEST(CharsetConverter, AfterAFailedResetNothingTouchesTheLibrary) {
   EXPECT_EQ("FAIL", convertString(converter.get(), ""));
   EXPECT_EQ("FAIL", convertBuffer(converter.get(), "abc", 16));
   EXPECT_EQ(0, probe.converts);
-  EXPECT_EQ(1u, converter->Reset()) << "a second failed Reset closes nothing";
-  EXPECT_EQ(1, probe.closes);
+  EXPECT_EQ(1u, converter->Reset());
   probe.failOpen = false;
   EXPECT_EQ(0u, converter->Reset());
   EXPECT_EQ("abc", convertString(converter.get(), "abc"));
   probe.failOpen = true;
   EXPECT_EQ(1u, converter->Reset());
   converter.reset();
-  EXPECT_EQ(2, probe.closes) << "released after a failed Reset: nothing more to close";
+  EXPECT_EQ(2, probe.closes) << "each handle that opened is closed once, nothing else";
 }
 
 }  // namespace

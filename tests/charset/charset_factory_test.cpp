@@ -7,9 +7,7 @@
 
 namespace {
 
-using charsettest::describe;
-using charsettest::libraryProbeC;
-using charsettest::textOf;
+using namespace charsettest;
 
 TEST(OpenConverter, PseudoCharsetCombinations) {
   // kind: "fails", "plain", "encodes" or "decodes", and "+tags";
@@ -20,8 +18,7 @@ TEST(OpenConverter, PseudoCharsetCombinations) {
       {"HTML", "UTF-8", "decodes", "UTF-16 -> UTF-8"},
       {"ISO-8859-1", "HTMLWITHTAGS", "encodes+tags", "ISO-8859-1 -> UTF-16"},
       {"HTMLWITHTAGS", "UTF-8", "decodes+tags", "UTF-16 -> UTF-8"},
-      {"HTML", "HTML", "fails", ""},
-      {"HTMLWITHTAGS", "HTMLWITHTAGS", "fails", ""},
+      {"HTML", "HTML", "fails", ""}, {"HTMLWITHTAGS", "HTMLWITHTAGS", "fails", ""},
       {"HTML", "HTMLWITHTAGS", "encodes+tags", "UTF-16 -> UTF-16"},
       {"HTMLWITHTAGS", "HTML", "decodes+tags", "UTF-16 -> UTF-16"},
       // Letter case counts: these names go to the library unchanged.
@@ -29,13 +26,12 @@ TEST(OpenConverter, PseudoCharsetCombinations) {
       {"ISO-8859-1", "Html", "fails", "ISO-8859-1 -> Html"},
       {"utf-8", "iso-8859-1", "plain", "utf-8 -> iso-8859-1"},
       {"NO-SUCH-CHARSET", "UTF-8", "fails", "NO-SUCH-CHARSET -> UTF-8"},
-      {"UTF-8", "ASCII//TRANSLIT", "plain", "UTF-8 -> ASCII//TRANSLIT"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.from) + " -> " + c.to);
     libraryProbeC probe;
     zkIUnknown* answer = nullptr;
-    const uint32_t status = charsettest::makeFactory()->openConverter(c.from, c.to, &answer);
+    const uint32_t status = makeFactory()->openConverter(c.from, c.to, &answer);
     EXPECT_EQ(c.library, probe.lastNames);
     EXPECT_LE(probe.opens, 1);
     EXPECT_EQ(status != 0, answer == nullptr);
@@ -46,31 +42,15 @@ TEST(OpenConverter, PseudoCharsetCombinations) {
     const std::string kind = status != 0 ? "fails" : html == nullptr ? "plain"
         : std::string(html->encodes() ? "encodes" : "decodes") + (html->hasTags() ? "+tags" : "");
     EXPECT_EQ(c.kind, kind);
-    if (object != nullptr) {
-      EXPECT_EQ(1u, object->currentRefCount()) << "the caller holds the only reference";
-    }
+    if (object != nullptr) { EXPECT_EQ(1u, object->currentRefCount()) << "a reference too many"; }
   }
-}
-
-TEST(OpenConverter, FailedOpenLeavesOutUntouched) {
-  libraryProbeC probe;
-  probe.failOpen = true;
-  auto factory = charsettest::makeFactory();
-  zkIUnknown* const sentinel = reinterpret_cast<zkIUnknown*>(&probe);
-  zkIUnknown* answer = sentinel;
-  EXPECT_EQ(1u, factory->openConverter("ISO-8859-1", "UTF-8", &answer));
-  EXPECT_EQ(sentinel, answer);
-  EXPECT_EQ(1u, factory->openConverter(nullptr, "UTF-8", &answer));
-  EXPECT_EQ(1u, factory->openConverter("UTF-8", "UTF-8", nullptr));
-  EXPECT_EQ(0, probe.closes);
 }
 
 zkVariantS text(const std::string& value) { zkVariantS v; v.setString(value.c_str()); return v; }
 zkVariantS integer(int32_t value) { zkVariantS v; v.setInt(value); return v; }
 
-// The outcome of one Invoke: describe() of the result, or for the usual
-// failure (status 1, result untouched, "Object call failed") "failed: " and
-// the error's context; anything else shows up in the text.
+// describe() of Invoke's result, or for the usual failure (status 1, result
+// untouched, "Object call failed") "failed: " and the error's context.
 std::string invoke(zkIDispatch* object, const char* name, uint32_t kind,
                    std::vector<zkVariantS> args) {
   zkVariantS result;
@@ -95,13 +75,8 @@ std::string invoke(zkIDispatch* object, const char* name, uint32_t kind,
 TEST(CharsetComponent, Members) {
   const uint32_t get = kindPropertyGet, call = kindMethod;
   const std::string locale = locale_charset();
-  // expected: describe() of the result, or "failed: " and the error's context.
-  const struct {
-    const char* member;
-    uint32_t kind;
-    std::vector<zkVariantS> args;
-    std::string expected;
-  } cases[] = {
+  const struct { const char* member; uint32_t kind; std::vector<zkVariantS> args;
+                 std::string expected; } cases[] = {
       {"Convert", call, {text("ISO-8859-1"), text("UTF-8"), text("caf\xE9")},
        "zkVarString \"caf\xC3\xA9\""},
       {"Convert", call, {text("NO-SUCH-CHARSET"), text("UTF-8"), text("abc")}, "zkVarInt 0"},
@@ -124,29 +99,12 @@ TEST(CharsetComponent, Members) {
   };
   libraryProbeC probe;
   zkInterfacePtrT<zkIDispatch> component;
-  ASSERT_EQ(0u, component.query(charsettest::makeFactory().get(), zkIID_IDispatch));
+  ASSERT_EQ(0u, component.query(makeFactory().get(), zkIID_IDispatch));
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.member) + " with " + std::to_string(c.args.size()) + " arguments");
     EXPECT_EQ(c.expected, invoke(component.get(), c.member, c.kind, c.args));
   }
   EXPECT_EQ(probe.opens - 1, probe.closes) << "every handle that opened (all but one) is closed";
-}
-
-TEST(CharsetComponent, ConverterMembersThroughInvoke) {
-  libraryProbeC probe;
-  zkInterfacePtrT<zkIDispatch> converter;
-  ASSERT_EQ(0u, converter.query(charsettest::openNative("ISO-8859-1", "HTML").get(),
-                                zkIID_IDispatch));
-  auto call = [&](const char* member, std::vector<zkVariantS> args) {
-    return invoke(converter.get(), member, kindMethod, std::move(args));
-  };
-  EXPECT_EQ("zkVarString \"&eacute;\"", call("convertstring", {text("\xE9")}));
-  EXPECT_EQ("zkVarInt 0", call("Reset", {}));
-  EXPECT_EQ("zkVarString \"y\"", call("ConvertString", {text("y")}));
-  EXPECT_EQ("failed: methode:ConvertString(Para:1)", call("ConvertString", {integer(1)}));
-  probe.failOpen = true;
-  EXPECT_EQ("zkVarInt 1", call("Reset", {}));
-  EXPECT_EQ("zkVarEmpty", call("ConvertString", {text("z")}));
 }
 
 }  // namespace

@@ -18,18 +18,17 @@
 
 namespace charsettest {
 
-// "zkVarString \"text\"", "zkVarInt 0", "zkVarEmpty", ...
-inline std::string describe(const zkVariantS& v) {
-  std::string text = zkVariantTagName(v.type);
-  const char* chars = nullptr;
-  if (v.type == zkVarString && v.getString(&chars) == 0) text += " \"" + std::string(chars) + "\"";
-  if (v.type == zkVarInt) text += " " + std::to_string(v.value.intValue);
-  return text;
-}
-
 inline std::string textOf(const zkVariantS& v) {
   const char* chars = nullptr;
   return v.getString(&chars) == 0 ? std::string(chars) : std::string("<not text>");
+}
+
+// "zkVarString \"text\"", "zkVarInt 0", "zkVarEmpty", ...
+inline std::string describe(const zkVariantS& v) {
+  std::string text = zkVariantTagName(v.type);
+  if (v.type == zkVarString) text += " \"" + textOf(v) + "\"";
+  if (v.type == zkVarInt) text += " " + std::to_string(v.value.intValue);
+  return text;
 }
 
 // One direct libiconv call on `input`; false when the library fails.
@@ -41,22 +40,19 @@ inline bool referenceConvert(const char* to, const char* from, const std::string
   const char* in = input.data();
   char* out = &(*output)[0];
   size_t inLeft = input.size(), outLeft = output->size();
-  const size_t status = iconv(handle, &in, &inLeft, &out, &outLeft);
+  const bool converted = iconv(handle, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1);
   iconv_close(handle);
   output->resize(output->size() - outLeft);
-  return status != static_cast<size_t>(-1);
+  return converted;
 }
 
-// Replaces the library table for one test: counts the calls, fails on a
+// Replaces the library table while alive: counts the calls, fails on a
 // conversion or close of a handle that is not open and on a flush call, and
 // can make iconv_open fail.
 class libraryProbeC {
  public:
   libraryProbeC() : previous(setCharsetLibrary({open, convert, close})) { active = this; }
-  ~libraryProbeC() {
-    setCharsetLibrary(previous);
-    active = nullptr;
-  }
+  ~libraryProbeC() { setCharsetLibrary(previous); active = nullptr; }
 
   int opens = 0, converts = 0, closes = 0;
   bool failOpen = false;
@@ -83,7 +79,6 @@ class libraryProbeC {
     EXPECT_TRUE(isOpenConversionHandle(handle)) << "closing a handle that is not open";
     return gnuCharsetLibrary().close(handle);
   }
-
   charsetLibraryS previous;
 };
 
@@ -109,15 +104,12 @@ inline zkInterfacePtrT<zkICharsetConverter> openNative(const char* from, const c
 inline std::string convertString(zkICharsetConverter* converter, const std::string& text) {
   zkVariantS out;
   out.setInt(4242);
-  if (converter->ConvertString(text.c_str(), &out) != 0) {
-    EXPECT_EQ("zkVarInt 4242", describe(out)) << "output variant changed by a failed call";
-    return "FAIL";
-  }
-  return textOf(out);
+  if (converter->ConvertString(text.c_str(), &out) == 0) return textOf(out);
+  EXPECT_EQ("zkVarInt 4242", describe(out)) << "output variant changed by a failed call";
+  return "FAIL";
 }
 
-// ConvertBuffer's bytes with `capacity` (plus one byte for the zero), or
-// "FAIL" (the length must then be untouched).
+// ConvertBuffer's bytes into `capacity` (+1 for the zero), or "FAIL" (length untouched).
 inline std::string convertBuffer(zkICharsetConverter* converter, const std::string& input,
                                  uint32_t capacity) {
   std::vector<char> out(static_cast<size_t>(capacity) + 1, '\x55');
