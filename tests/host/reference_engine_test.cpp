@@ -9,8 +9,7 @@
 namespace {
 
 // A class factory that records the identifier record it is asked for and
-// answers itself as the object when `accepts`. It counts its references and
-// never deletes itself.
+// answers itself as the object when `accepts`; it never deletes itself.
 class fakeFactoryC final : public zkIComClassFactory {
  public:
   uint32_t QueryInterface(const zkIIDS* id, void** out) override {
@@ -35,23 +34,16 @@ class fakeFactoryC final : public zkIComClassFactory {
   std::string asked;  // the last class name record: "name length n"
 };
 
-TEST(ReferenceEngine, AnswersUnknownAndEngineFactoryOnly) {
-  referenceEngineC engine;
-  void* out = &engine;
-  EXPECT_EQ(0u, engine.QueryInterface(&zkIID_IUnknown, &out));
-  EXPECT_EQ(0u, engine.QueryInterface(&zkIID_IEngineFactory, &out));
-  EXPECT_EQ(2u, engine.referenceCount());
-  EXPECT_EQ(1u, engine.QueryInterface(&zkIID_IDispatch, &out));
-  EXPECT_EQ(nullptr, out);
-  engine.setAnswersEngineFactory(false);
-  EXPECT_EQ(1u, engine.QueryInterface(&zkIID_IEngineFactory, &out));
-  engine.Release();
-  engine.Release();
-  EXPECT_EQ(0u, engine.referenceCount());
-  EXPECT_EQ(0u, engine.Release()) << "an unmatched release must not wrap the count";
-}
-
-TEST(ReferenceEngine, KeepsOneReferencePerRegistrationUntilRevoked) {
+// Each registration holds one factory reference until it is revoked or the
+// engine ends; createObject hands the class name over counted or uncounted.
+TEST(ReferenceEngine, RegistrationsAndCreateObject) {
+  const std::string tooLong(36, 'x');
+  const struct { const char* name; bool counted, accepts; const char* asked; } cases[] = {
+      {"rozorevo.charsetconvert", true, true, "rozorevo.charsetconvert length 23"},
+      {"ROZOREVO.CHARSETCONVERT", false, true, "ROZOREVO.CHARSETCONVERT length 0"},
+      {"rozorevo.other", false, false, "rozorevo.other length 0"},
+      {tooLong.c_str(), false, true, ""},  // too long for a record: not asked
+  };
   fakeFactoryC factory;
   {
     referenceEngineC engine;
@@ -64,34 +56,20 @@ TEST(ReferenceEngine, KeepsOneReferencePerRegistrationUntilRevoked) {
     EXPECT_EQ(1u, engine.RevokeFactory(first)) << "a cookie revokes once";
     EXPECT_EQ(1, factory.refs);
     EXPECT_EQ((std::vector<uint32_t>{first, first}), engine.calls().revoked);
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + (c.counted ? " counted" : " uncounted"));
+      factory.accepts = c.accepts;
+      factory.asked.clear();
+      zkIUnknown* object = nullptr;
+      const bool created = c.accepts && *c.asked != '\0';
+      EXPECT_EQ(created ? 0u : 1u, engine.createObject(c.name, c.counted, &object));
+      EXPECT_EQ(c.asked, factory.asked);
+      EXPECT_EQ(created ? &factory : nullptr, object);
+      if (object != nullptr) object->Release();
+    }
+    EXPECT_EQ(1, factory.refs) << "only the registration's reference is left";
   }
   EXPECT_EQ(0, factory.refs) << "the engine releases what is still registered";
-}
-
-TEST(ReferenceEngine, CreateObjectSendsCountedOrUncountedNames) {
-  const std::string tooLong(36, 'x');
-  const struct { const char* name; bool counted, accepts; const char* asked; } cases[] = {
-      {"rozorevo.charsetconvert", true, true, "rozorevo.charsetconvert length 23"},
-      {"ROZOREVO.CHARSETCONVERT", false, true, "ROZOREVO.CHARSETCONVERT length 0"},
-      {"rozorevo.other", false, false, "rozorevo.other length 0"},
-      {tooLong.c_str(), false, true, ""},  // too long for a record: not asked
-  };
-  fakeFactoryC factory;
-  referenceEngineC engine;
-  uint32_t cookie = 0;
-  ASSERT_EQ(0u, engine.RegisterFactory(&zkIID_IClassFactory, &factory, 1, &cookie));
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.name) + (c.counted ? " counted" : " uncounted"));
-    factory.accepts = c.accepts;
-    factory.asked.clear();
-    zkIUnknown* object = nullptr;
-    const bool created = c.accepts && *c.asked != '\0';
-    EXPECT_EQ(created ? 0u : 1u, engine.createObject(c.name, c.counted, &object));
-    EXPECT_EQ(c.asked, factory.asked);
-    EXPECT_EQ(created ? &factory : nullptr, object);
-    if (object != nullptr) object->Release();
-  }
-  EXPECT_EQ(1, factory.refs) << "only the registration's reference is left";
 }
 
 }  // namespace
