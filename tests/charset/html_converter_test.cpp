@@ -2,6 +2,7 @@
 // text, with every code unit of the table through ConvertBuffer.
 #include <cstdio>
 
+#include "charset/html_codec.h"
 #include "charset/html_entities.h"
 #include "charset_test_support.h"
 
@@ -25,6 +26,16 @@ TEST(EntityCodeForName, FixedNamesNumbersAndFailures) {
   }
   EXPECT_EQ(38, entityCodeForName("amp;rest", 3));
   EXPECT_EQ(0, entityCodeForName(nullptr));
+}
+
+TEST(HtmlCodec, WorstCasesFitTheirBounds) {
+  const unsigned char thetasym[] = {0x03, 0xD1};  // the longest entity text
+  std::vector<char> encoded(sizeof thetasym * htmlEncodedBytesPerUnitByte);
+  EXPECT_EQ(encoded.size(), encodeHtmlUnits(thetasym, sizeof thetasym, false, encoded.data()));
+  std::vector<unsigned char> decoded(htmlDecodedBytesPerInputByte + htmlDecodedExtraBytes);
+  size_t written = 0;
+  ASSERT_TRUE(decodeHtmlUnits("<", 1, true, decoded.data(), &written));  // mark and "<<"
+  EXPECT_EQ(6u, written);
 }
 
 TEST(HtmlConverter, ConvertString) {
