@@ -41,10 +41,7 @@ proxyMethodTableS plainConverterTable;
 bool plainConverterTableBuilt = false;
 
 const proxyMethodEntryS* plainConverterRows() {
-  if (!plainConverterTableBuilt && plainConverterTable.append(charsetConverterRows)) {
-    plainConverterTableBuilt = true;
-  }
-  return plainConverterTable.rows;
+  return plainConverterTable.rowsFilledOnce(charsetConverterRows, plainConverterTableBuilt);
 }
 
 }  // namespace

@@ -92,8 +92,7 @@ proxyMethodTableS factoryTable;
 bool factoryTableBuilt = false;
 
 const proxyMethodEntryS* factoryRows() {
-  if (!factoryTableBuilt && factoryTable.append(charsetFactoryRows)) factoryTableBuilt = true;
-  return factoryTable.rows;
+  return factoryTable.rowsFilledOnce(charsetFactoryRows, factoryTableBuilt);
 }
 
 }  // namespace

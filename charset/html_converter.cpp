@@ -21,10 +21,7 @@ proxyMethodTableS htmlConverterTable;
 bool htmlConverterTableBuilt = false;
 
 const proxyMethodEntryS* htmlConverterRows() {
-  if (!htmlConverterTableBuilt && htmlConverterTable.append(charsetConverterRows)) {
-    htmlConverterTableBuilt = true;
-  }
-  return htmlConverterTable.rows;
+  return htmlConverterTable.rowsFilledOnce(charsetConverterRows, htmlConverterTableBuilt);
 }
 
 }  // namespace

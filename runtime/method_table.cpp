@@ -30,6 +30,12 @@ bool proxyNameEqualNoCase(const char* a, const char* b) {
   }
 }
 
+const proxyMethodEntryS* proxyMethodTableS::rowsFilledOnce(const proxyMethodEntryS* classRows,
+                                                           bool& filled) {
+  if (!filled && append(classRows)) filled = true;
+  return rows;
+}
+
 bool proxyMethodTableS::append(const proxyMethodEntryS* newRows) {
   const uint32_t added = rowsBeforeTerminator(newRows);
   const uint32_t held = count();

@@ -59,6 +59,11 @@ struct proxyMethodTableS {
   // fails.
   bool append(const proxyMethodEntryS* newRows);
 
+  // A class's table: appends `classRows` at the first call and answers the
+  // rows from then on. `filled` is the class's one-time flag (a plain flag,
+  // not a lock); a failed append leaves it clear, so the next call retries.
+  const proxyMethodEntryS* rowsFilledOnce(const proxyMethodEntryS* classRows, bool& filled);
+
   // Rows before the terminator (0 without a table).
   uint32_t count() const;
 
