@@ -68,21 +68,31 @@ int findIn(const char* hay, int hayLength, int from, const char* needle, int n, 
 // The two-byte escape of a byte, or 0 when it is copied as it is.
 char escapeLetter(char c) {
   switch (c) {
-    case '\t': return 't';
-    case '\n': return 'n';
-    case '\r': return 'r';
-    case '"': return '"';
-    case '\\': return '\\';
-    default: return 0;
+    case '\t':
+      return 't';
+    case '\n':
+      return 'n';
+    case '\r':
+      return 'r';
+    case '"':
+      return '"';
+    case '\\':
+      return '\\';
+    default:
+      return 0;
   }
 }
 
 char unescapedByte(char c) {
   switch (c) {
-    case 'n': return '\n';
-    case 'r': return '\r';
-    case 't': return '\t';
-    default: return c;
+    case 'n':
+      return '\n';
+    case 'r':
+      return '\r';
+    case 't':
+      return '\t';
+    default:
+      return c;
   }
 }
 

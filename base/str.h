@@ -21,8 +21,7 @@
 //
 // Failure: when memory runs out, an operation leaves the str without storage
 // (construction, assignment) or unchanged (growth); buffer() answers null.
-#ifndef ZK_BASE_STR_H
-#define ZK_BASE_STR_H
+#pragma once
 
 #include <cstdint>
 
@@ -37,9 +36,9 @@ class str : public memManInterfaceC {
   // The to - from bytes starting at text[from], then a zero (size to-from+1).
   // to < from, or a null text: no storage.
   str(const char* text, int from, int to);
-  explicit str(int value);           // "%d"
-  explicit str(unsigned value);      // "%u"
-  explicit str(long value);          // "%ld"
+  explicit str(int value);       // "%d"
+  explicit str(unsigned value);  // "%u"
+  explicit str(long value);      // "%ld"
   // "%.*g": precision significant digits, trailing zeros dropped. Any
   // precision gives the full text (no length limit).
   str(double value, int precision);
@@ -135,8 +134,7 @@ class str : public memManInterfaceC {
   // Replaces up to count occurrences of what (from position start on) by
   // with; count all ones: every occurrence; count 0: a copy. An empty search
   // text replaces nothing (the result is a copy of source).
-  static str replace(str source, const str& what, const str& with, int start, std::uint64_t count,
-                     bool caseSensitive);
+  static str replace(str source, const str& what, const str& with, int start, std::uint64_t count, bool caseSensitive);
 
  private:
   // Makes the storage exactly n + 1 bytes holding the given pieces and a
@@ -151,5 +149,3 @@ class str : public memManInterfaceC {
 
 str operator+(const str& a, const str& b);
 str operator+(const str& a, const char* b);
-
-#endif

@@ -23,8 +23,17 @@ namespace {
 // Mostly ASCII words, with Latin-1 letters, no-break spaces and markup
 // characters mixed in; never a zero byte.
 std::string mixedLatin1(size_t size) {
-  static const char pieces[][8] = {"the ", "caf\xE9 ", "na\xEFve ", "a < b ", "\xA0",
-                                   "Stra\xDF" "e ", "& ", "\"q\" ", "\xBD ", "word "};
+  static const char pieces[][8] = {"the ",
+                                   "caf\xE9 ",
+                                   "na\xEFve ",
+                                   "a < b ",
+                                   "\xA0",
+                                   "Stra\xDF"
+                                   "e ",
+                                   "& ",
+                                   "\"q\" ",
+                                   "\xBD ",
+                                   "word "};
   std::string text;
   unsigned seed = 12345;
   while (text.size() < size) {
@@ -64,8 +73,7 @@ void invokeConvert(benchmark::State& state) {
   args[2].setString(text.c_str());
   for (auto _ : state) {
     zkVariantS result;
-    if (component->Invoke("Convert", kindMethod, 3, args, &result, nullptr) != 0 ||
-        result.type != zkVarString) {
+    if (component->Invoke("Convert", kindMethod, 3, args, &result, nullptr) != 0 || result.type != zkVarString) {
       state.SkipWithError("Convert failed");
       break;
     }
@@ -92,8 +100,7 @@ void directLibiconv(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
 }
 
-void convertString(benchmark::State& state, const char* from, const char* to,
-                   const std::string& text) {
+void convertString(benchmark::State& state, const char* from, const char* to, const std::string& text) {
   auto converter = openConverter(from, to);
   for (auto _ : state) {
     zkVariantS result;
@@ -112,9 +119,7 @@ void plainConversion(benchmark::State& state) {
   convertString(state, "ISO-8859-1", "UTF-8", mixedLatin1(htmlTextSize));
 }
 
-void htmlEncode(benchmark::State& state) {
-  convertString(state, "ISO-8859-1", "HTML", mixedLatin1(htmlTextSize));
-}
+void htmlEncode(benchmark::State& state) { convertString(state, "ISO-8859-1", "HTML", mixedLatin1(htmlTextSize)); }
 
 void htmlDecode(benchmark::State& state) {
   // The entity text of the same 1 MiB; throughput counts its own bytes.
@@ -150,15 +155,13 @@ class summaryReporterC : public benchmark::ConsoleReporter {
                  std::string("invokeConvert/") + size, std::string("directLibiconv/") + size,
                  std::string(size) == "1048576" ? "  (goal <= 1.3)" : "");
     }
-    printRatio("HTML encode / plain conversion, 1 MiB", "htmlEncode", "plainConversion",
-               "  (goal <= 3)");
-    printRatio("HTML decode / plain conversion, 1 MiB of text", "htmlDecode", "plainConversion",
-               "");
+    printRatio("HTML encode / plain conversion, 1 MiB", "htmlEncode", "plainConversion", "  (goal <= 3)");
+    printRatio("HTML decode / plain conversion, 1 MiB of text", "htmlDecode", "plainConversion", "");
   }
 
  private:
-  void printRatio(const std::string& label, const std::string& numerator,
-                  const std::string& denominator, const char* goal) const {
+  void printRatio(const std::string& label, const std::string& numerator, const std::string& denominator,
+                  const char* goal) const {
     const auto top = times.find(numerator);
     const auto bottom = times.find(denominator);
     if (top == times.end() || bottom == times.end()) return;

@@ -52,15 +52,12 @@ const proxyMethodEntryS charsetConverterRows[] = {
     {nullptr, 0, 0, nullptr},
 };
 
-prxbasezkICharsetConverterC::prxbasezkICharsetConverterC(iconv_t handle, const char* fromName,
-                                                         const char* toName)
+prxbasezkICharsetConverterC::prxbasezkICharsetConverterC(iconv_t handle, const char* fromName, const char* toName)
     : prxbasezkICharsetConverterC(plainConverterRows(), handle, fromName, toName) {}
 
-prxbasezkICharsetConverterC::prxbasezkICharsetConverterC(const proxyMethodEntryS* rows,
-                                                         iconv_t handle, const char* fromName,
-                                                         const char* toName)
-    : proxyObjectC(rows, false), conversionHandle(handle), fromCharset(fromName),
-      toCharset(toName) {}
+prxbasezkICharsetConverterC::prxbasezkICharsetConverterC(const proxyMethodEntryS* rows, iconv_t handle,
+                                                         const char* fromName, const char* toName)
+    : proxyObjectC(rows, false), conversionHandle(handle), fromCharset(fromName), toCharset(toName) {}
 
 prxbasezkICharsetConverterC::~prxbasezkICharsetConverterC() {
   if (isOpenConversionHandle(conversionHandle)) charsetLibrary().close(conversionHandle);
@@ -80,9 +77,7 @@ uint32_t prxbasezkICharsetConverterC::AddRef() { return proxyObjectC::AddRef(); 
 
 uint32_t prxbasezkICharsetConverterC::Release() { return proxyObjectC::Release(); }
 
-const char* prxbasezkICharsetConverterC::getNativeTypeName() {
-  return typeid(prxbasezkICharsetConverterC*).name();
-}
+const char* prxbasezkICharsetConverterC::getNativeTypeName() { return typeid(prxbasezkICharsetConverterC*).name(); }
 
 uint32_t prxbasezkICharsetConverterC::Reset() {
   if (isOpenConversionHandle(conversionHandle)) charsetLibrary().close(conversionHandle);
@@ -92,8 +87,8 @@ uint32_t prxbasezkICharsetConverterC::Reset() {
   return 0;
 }
 
-bool prxbasezkICharsetConverterC::convertOnce(const char* in, size_t inLength, char* out,
-                                              size_t capacity, size_t* produced) {
+bool prxbasezkICharsetConverterC::convertOnce(const char* in, size_t inLength, char* out, size_t capacity,
+                                              size_t* produced) {
   const char* input = in != nullptr ? in : "";
   size_t inLeft = in != nullptr ? inLength : 0;
   char* output = out;
@@ -103,8 +98,7 @@ bool prxbasezkICharsetConverterC::convertOnce(const char* in, size_t inLength, c
   return status != static_cast<size_t>(-1);
 }
 
-uint32_t prxbasezkICharsetConverterC::ConvertBuffer(const char* in, uint32_t inLength, char* out,
-                                                    uint32_t* outLength) {
+uint32_t prxbasezkICharsetConverterC::ConvertBuffer(const char* in, uint32_t inLength, char* out, uint32_t* outLength) {
   if (!isOpenConversionHandle(conversionHandle) || outLength == nullptr || out == nullptr ||
       (in == nullptr && inLength != 0)) {
     return 1;
@@ -122,8 +116,7 @@ uint32_t prxbasezkICharsetConverterC::ConvertString(const char* in, zkVariantS* 
   uint32_t capacity = 0;
   size_t bytes = 0;
   const size_t n = std::strlen(in);
-  if (!scaledBufferSize(n, outputBytesPerInputByte, 0, &capacity) ||
-      !bytesWithTerminator(capacity, &bytes)) {
+  if (!scaledBufferSize(n, outputBytesPerInputByte, 0, &capacity) || !bytesWithTerminator(capacity, &bytes)) {
     return 1;
   }
   memManDataPoolC<char> scratch;

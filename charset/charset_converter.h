@@ -49,8 +49,7 @@ class prxbasezkICharsetConverterC : public proxyObjectC, public zkICharsetConver
   // *outLength and answers 0. Answers 1 on failure, *outLength unchanged,
   // and for a null outLength, a null `out`, or a null `in` with a non-zero
   // length.
-  uint32_t ConvertBuffer(const char* in, uint32_t inLength, char* out,
-                         uint32_t* outLength) override;
+  uint32_t ConvertBuffer(const char* in, uint32_t inLength, char* out, uint32_t* outLength) override;
 
   // The empty (or null) text gives the empty text without a library call.
   // Otherwise one call into a scratch buffer of 8 bytes per input byte; on
@@ -65,8 +64,7 @@ class prxbasezkICharsetConverterC : public proxyObjectC, public zkICharsetConver
 
  protected:
   // For the HTML converter: its own method rows.
-  prxbasezkICharsetConverterC(const proxyMethodEntryS* rows, iconv_t handle, const char* fromName,
-                              const char* toName);
+  prxbasezkICharsetConverterC(const proxyMethodEntryS* rows, iconv_t handle, const char* fromName, const char* toName);
   // Closes the handle unless it is 0 or the failure value.
   ~prxbasezkICharsetConverterC() override;
 

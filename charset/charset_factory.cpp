@@ -91,9 +91,7 @@ uint32_t convertHandler(void* owner, proxyAutoParaListC* args, proxyAutoTypeCast
 proxyMethodTableS factoryTable;
 bool factoryTableBuilt = false;
 
-const proxyMethodEntryS* factoryRows() {
-  return factoryTable.rowsFilledOnce(charsetFactoryRows, factoryTableBuilt);
-}
+const proxyMethodEntryS* factoryRows() { return factoryTable.rowsFilledOnce(charsetFactoryRows, factoryTableBuilt); }
 
 }  // namespace
 
@@ -136,9 +134,7 @@ uint32_t prxbaseICharsetFactoryC::AddRef() { return proxyObjectC::AddRef(); }
 
 uint32_t prxbaseICharsetFactoryC::Release() { return proxyObjectC::Release(); }
 
-const char* prxbaseICharsetFactoryC::getNativeTypeName() {
-  return typeid(prxbaseICharsetFactoryC*).name();
-}
+const char* prxbaseICharsetFactoryC::getNativeTypeName() { return typeid(prxbaseICharsetFactoryC*).name(); }
 
 uint32_t prxbaseICharsetFactoryC::AvailableCharsets(zkIUnknown**) { return 1; }
 
@@ -147,8 +143,7 @@ uint32_t prxbaseICharsetFactoryC::LocaleCharset(zkVariantS* out) {
   return out->setString(locale_charset());
 }
 
-uint32_t prxbaseICharsetFactoryC::openConverter(const char* fromCharset, const char* toCharset,
-                                                zkIUnknown** out) {
+uint32_t prxbaseICharsetFactoryC::openConverter(const char* fromCharset, const char* toCharset, zkIUnknown** out) {
   if (fromCharset == nullptr || toCharset == nullptr || out == nullptr) return 1;
   const char* source = fromCharset;
   const char* target = toCharset;
@@ -185,9 +180,8 @@ uint32_t prxbaseICharsetFactoryC::openConverter(const char* fromCharset, const c
 
   const iconv_t handle = charsetLibrary().open(target, source);
   if (handle == invalidConversionHandle()) return 1;
-  prxbasezkICharsetConverterC* converter =
-      html ? new prxbasezkIHtmlConverterC(handle, source, target, htmlTarget, tags)
-           : new prxbasezkICharsetConverterC(handle, source, target);
+  prxbasezkICharsetConverterC* converter = html ? new prxbasezkIHtmlConverterC(handle, source, target, htmlTarget, tags)
+                                                : new prxbasezkICharsetConverterC(handle, source, target);
   if (converter == nullptr) {
     charsetLibrary().close(handle);
     return 1;
@@ -195,8 +189,7 @@ uint32_t prxbaseICharsetFactoryC::openConverter(const char* fromCharset, const c
   // The creation reference keeps the converter alive through the query and
   // is dropped afterwards, leaving the caller the only reference.
   converter->AddRef();
-  const uint32_t status = converter->QueryInterface(&zkIID_ICharsetConverter,
-                                                    reinterpret_cast<void**>(out));
+  const uint32_t status = converter->QueryInterface(&zkIID_ICharsetConverter, reinterpret_cast<void**>(out));
   converter->Release();
   return status;
 }

@@ -27,8 +27,7 @@ class zkICharsetConverter : public zkIUnknown {
   // What else is written and what `out` must hold depends on the converter
   // (see charset_converter.h and html_converter.h). On failure *outLength is
   // unchanged and the content of `out` is unspecified.
-  virtual uint32_t ConvertBuffer(const char* in, uint32_t inLength, char* out,
-                                 uint32_t* outLength) = 0;
+  virtual uint32_t ConvertBuffer(const char* in, uint32_t inLength, char* out, uint32_t* outLength) = 0;
 
   // Converts the zero-terminated text `in`. On success *out becomes a text
   // value: the converted bytes up to the first zero byte.
@@ -56,8 +55,7 @@ class ICharsetFactory : public zkIUnknown {
   // reference and the status is 0. Answers 1, *out untouched, for the same
   // pseudo character set on both sides and for a pair the charset library
   // cannot convert.
-  virtual uint32_t openConverter(const char* fromCharset, const char* toCharset,
-                                 zkIUnknown** out) = 0;
+  virtual uint32_t openConverter(const char* fromCharset, const char* toCharset, zkIUnknown** out) = 0;
 
  protected:
   ~ICharsetFactory() = default;

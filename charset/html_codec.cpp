@@ -45,8 +45,7 @@ size_t encodeHtmlUnits(const unsigned char* units, size_t byteCount, bool withTa
   return static_cast<size_t>(out - start);
 }
 
-bool decodeHtmlUnits(const char* in, size_t inLength, bool withTags, unsigned char* out,
-                     size_t* written) {
+bool decodeHtmlUnits(const char* in, size_t inLength, bool withTags, unsigned char* out, size_t* written) {
   unsigned char* const start = out;
   out = writeUnit(0xFEFF, out);
   size_t i = 0;

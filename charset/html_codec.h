@@ -44,5 +44,4 @@ constexpr uint32_t htmlDecodedExtraBytes = 3;
 // units FEFF and FFFE fail as well: the charset library's "UTF-16" reads
 // them as byte-order marks, so it would drop the one and reverse the byte
 // order of everything after the other.
-bool decodeHtmlUnits(const char* in, size_t inLength, bool withTags, unsigned char* out,
-                     size_t* written);
+bool decodeHtmlUnits(const char* in, size_t inLength, bool withTags, unsigned char* out, size_t* written);

@@ -26,31 +26,28 @@ const proxyMethodEntryS* htmlConverterRows() {
 
 }  // namespace
 
-prxbasezkIHtmlConverterC::prxbasezkIHtmlConverterC(iconv_t handle, const char* fromName,
-                                                   const char* toName, bool htmlTarget, bool tags)
+prxbasezkIHtmlConverterC::prxbasezkIHtmlConverterC(iconv_t handle, const char* fromName, const char* toName,
+                                                   bool htmlTarget, bool tags)
     : prxbasezkICharsetConverterC(htmlConverterRows(), handle, fromName, toName),
-      htmlIsTarget(htmlTarget ? 1 : 0), withTags(tags ? 1 : 0), utf16MarkPending(1) {}
+      htmlIsTarget(htmlTarget ? 1 : 0),
+      withTags(tags ? 1 : 0),
+      utf16MarkPending(1) {}
 
-const char* prxbasezkIHtmlConverterC::getNativeTypeName() {
-  return typeid(prxbasezkIHtmlConverterC*).name();
-}
+const char* prxbasezkIHtmlConverterC::getNativeTypeName() { return typeid(prxbasezkIHtmlConverterC*).name(); }
 
-uint32_t encodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_t inLength,
-                    str& out) {
+uint32_t encodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_t inLength, str& out) {
   if (!isOpenConversionHandle(converter.conversionHandle) || (in == nullptr && inLength != 0)) {
     return 1;
   }
   uint32_t capacity = 0;
   size_t bytes = 0;
-  if (!scaledBufferSize(inLength, outputBytesPerInputByte, 0, &capacity) ||
-      !bytesWithTerminator(capacity, &bytes)) {
+  if (!scaledBufferSize(inLength, outputBytesPerInputByte, 0, &capacity) || !bytesWithTerminator(capacity, &bytes)) {
     return 1;
   }
   memManDataPoolC<unsigned char> units;
   if (!units.allocate(bytes)) return 1;
   size_t produced = 0;
-  const bool converted = converter.convertOnce(in, inLength, reinterpret_cast<char*>(units.data),
-                                               capacity, &produced);
+  const bool converted = converter.convertOnce(in, inLength, reinterpret_cast<char*>(units.data), capacity, &produced);
   // The library writes its mark with the first unit of a conversion state,
   // also in a call that then fails; only that output starts with it.
   size_t start = 0;
@@ -65,36 +62,32 @@ uint32_t encodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_
   if (bound > static_cast<uint64_t>(INT_MAX - out.length())) return 1;
   memManDataPoolC<char> text;
   if (bound > 0 && !text.allocate(bound)) return 1;
-  const size_t length = encodeHtmlUnits(units.data + start, unitBytes, converter.withTags != 0,
-                                        text.data);
+  const size_t length = encodeHtmlUnits(units.data + start, unitBytes, converter.withTags != 0, text.data);
   const int before = out.length();
   out.append(text.data, static_cast<int>(length));
   return out.length() == before + static_cast<int>(length) ? 0 : 1;
 }
 
-uint32_t decodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_t inLength,
-                    char* out, uint32_t* outLength) {
-  if (!isOpenConversionHandle(converter.conversionHandle) || out == nullptr ||
-      outLength == nullptr || (in == nullptr && inLength != 0)) {
+uint32_t decodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_t inLength, char* out,
+                    uint32_t* outLength) {
+  if (!isOpenConversionHandle(converter.conversionHandle) || out == nullptr || outLength == nullptr ||
+      (in == nullptr && inLength != 0)) {
     return 1;
   }
   uint32_t unitCapacity = 0;
   size_t outBytes = 0;
-  if (!scaledBufferSize(inLength, htmlDecodedBytesPerInputByte, htmlDecodedExtraBytes,
-                        &unitCapacity) ||
+  if (!scaledBufferSize(inLength, htmlDecodedBytesPerInputByte, htmlDecodedExtraBytes, &unitCapacity) ||
       !bytesWithTerminator(*outLength, &outBytes)) {
     return 1;
   }
   memManDataPoolC<unsigned char> units;
   if (!units.allocate(unitCapacity)) return 1;
   size_t written = 0;
-  if (!decodeHtmlUnits(in != nullptr ? in : "", inLength, converter.withTags != 0, units.data,
-                       &written)) {
+  if (!decodeHtmlUnits(in != nullptr ? in : "", inLength, converter.withTags != 0, units.data, &written)) {
     return 1;
   }
   size_t produced = 0;
-  if (!converter.convertOnce(reinterpret_cast<const char*>(units.data), written, out, *outLength,
-                             &produced)) {
+  if (!converter.convertOnce(reinterpret_cast<const char*>(units.data), written, out, *outLength, &produced)) {
     return 1;
   }
   out[produced] = 0;
@@ -102,8 +95,7 @@ uint32_t decodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_
   return 0;
 }
 
-uint32_t prxbasezkIHtmlConverterC::ConvertBuffer(const char* in, uint32_t inLength, char* out,
-                                                 uint32_t* outLength) {
+uint32_t prxbasezkIHtmlConverterC::ConvertBuffer(const char* in, uint32_t inLength, char* out, uint32_t* outLength) {
   if (htmlIsTarget == 0) return decodeHtml(*this, in, inLength, out, outLength);
   if (out == nullptr || outLength == nullptr) return 1;
   str text;
@@ -121,8 +113,7 @@ uint32_t prxbasezkIHtmlConverterC::ConvertString(const char* in, zkVariantS* out
   const size_t n = std::strlen(in);
   uint32_t capacity = 0;
   size_t bytes = 0;
-  if (!scaledBufferSize(n, outputBytesPerInputByte, 0, &capacity) ||
-      !bytesWithTerminator(capacity, &bytes)) {
+  if (!scaledBufferSize(n, outputBytesPerInputByte, 0, &capacity) || !bytesWithTerminator(capacity, &bytes)) {
     return 1;
   }
   const uint32_t inLength = static_cast<uint32_t>(n);

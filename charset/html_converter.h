@@ -29,15 +29,13 @@ class prxbasezkIHtmlConverterC : public prxbasezkICharsetConverterC {
   // `handle` converts fromName to toName, one of which is "UTF-16" standing
   // for the pseudo character set. htmlTarget: the pseudo character set was
   // the target (encode); tags: it was "HTMLWITHTAGS".
-  prxbasezkIHtmlConverterC(iconv_t handle, const char* fromName, const char* toName,
-                           bool htmlTarget, bool tags);
+  prxbasezkIHtmlConverterC(iconv_t handle, const char* fromName, const char* toName, bool htmlTarget, bool tags);
 
   // Encoding: the entity text; when it is longer than *outLength, answers 1
   // and changes neither `out` nor *outLength; otherwise copies it to `out`
   // without a terminating zero and stores its length. Decoding: decodeHtml
   // directly into `out`, which must hold *outLength + 1 bytes.
-  uint32_t ConvertBuffer(const char* in, uint32_t inLength, char* out,
-                         uint32_t* outLength) override;
+  uint32_t ConvertBuffer(const char* in, uint32_t inLength, char* out, uint32_t* outLength) override;
 
   // The empty text gives "" without a library call. Encoding: the entity
   // text. Decoding: decodeHtml into a scratch buffer of 8 bytes per input
@@ -54,10 +52,9 @@ class prxbasezkIHtmlConverterC : public prxbasezkICharsetConverterC {
   void onHandleReset() override { utf16MarkPending = 1; }
 
  private:
-  friend uint32_t encodeHtml(prxbasezkIHtmlConverterC& converter, const char* in,
-                             uint32_t inLength, str& out);
-  friend uint32_t decodeHtml(prxbasezkIHtmlConverterC& converter, const char* in,
-                             uint32_t inLength, char* out, uint32_t* outLength);
+  friend uint32_t encodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_t inLength, str& out);
+  friend uint32_t decodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_t inLength, char* out,
+                             uint32_t* outLength);
 
   uint8_t htmlIsTarget;      // 1: encodes into entity text; 0: decodes it
   uint8_t withTags;          // 1: "HTMLWITHTAGS", doubled brackets are tags
@@ -69,8 +66,7 @@ class prxbasezkIHtmlConverterC : public prxbasezkICharsetConverterC {
 // the entity text of the units to `out`. Answers 0, or 1 when the converter
 // has no handle, the input is too large, memory runs out or the library
 // call fails; `out` is unchanged then.
-uint32_t encodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_t inLength,
-                    str& out);
+uint32_t encodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_t inLength, str& out);
 
 // Decodes `inLength` bytes of entity text into UTF-16 (a scratch buffer of
 // 4 x inLength + 3 bytes) and converts it with the converter's handle in one
@@ -80,5 +76,5 @@ uint32_t encodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_
 // *outLength unchanged on an unknown entity (before `out` is written), an
 // input too large, missing memory or a failed library call (the content of
 // `out` is then unspecified).
-uint32_t decodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_t inLength,
-                    char* out, uint32_t* outLength);
+uint32_t decodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_t inLength, char* out,
+                    uint32_t* outLength);

@@ -5,8 +5,7 @@ namespace {
 
 iconv_t libraryOpen(const char* to, const char* from) { return iconv_open(to, from); }
 
-size_t libraryConvert(iconv_t handle, const char** in, size_t* inLeft, char** out,
-                      size_t* outLeft) {
+size_t libraryConvert(iconv_t handle, const char** in, size_t* inLeft, char** out, size_t* outLeft) {
   return iconv(handle, in, inLeft, out, outLeft);
 }
 

@@ -28,9 +28,7 @@ struct charsetLibraryS {
 inline iconv_t invalidConversionHandle() { return reinterpret_cast<iconv_t>(-1); }
 
 // True for a handle that is neither the failure value nor 0 (closed).
-inline bool isOpenConversionHandle(iconv_t handle) {
-  return handle != invalidConversionHandle() && handle != nullptr;
-}
+inline bool isOpenConversionHandle(iconv_t handle) { return handle != invalidConversionHandle() && handle != nullptr; }
 
 // The table in use.
 const charsetLibraryS& charsetLibrary();

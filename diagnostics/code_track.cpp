@@ -57,7 +57,6 @@ void onModuleManager(OperationT operation) {
 
 }  // namespace
 
-
 codeTrackMgrC::codeTrackMgrC() : codeTrackMgrC(codeTrackModuleSite()) {}
 
 codeTrackMgrC::codeTrackMgrC(codeTrackSiteS& site)

@@ -35,8 +35,7 @@
 // operation leaves the guard cleared (if the operation set it) and the lock
 // released. Failures are not reported: operations on a site without a live
 // manager, and records or frames that cannot get memory, are dropped.
-#ifndef ZK_DIAGNOSTICS_CODE_TRACK_H
-#define ZK_DIAGNOSTICS_CODE_TRACK_H
+#pragma once
 
 #include <atomic>
 #include <cstdint>
@@ -102,22 +101,21 @@ class codeTrackMgrC {
  private:
   // Makes one record at writePos (see code_track.cpp for the steps).
   void addRecord(const char* text, std::uint32_t number, std::uint32_t kind);
-  void addRecord(const char* text, std::uint32_t number, const char* extra, std::uint32_t number2,
-                 std::uint32_t kind);
+  void addRecord(const char* text, std::uint32_t number, const char* extra, std::uint32_t number2, std::uint32_t kind);
   // Writes the ring if forced or a reason to write exists; see code_track.cpp.
   void flush(bool forced);
   void writeRing(std::FILE* file) const;
   void clearRing();
 
-  std::int32_t flushEach;                    // "ZKCODETRACK_FLUSH" existed at construction
-  std::int32_t mustWrite;                    // set by the first exception record, never cleared
-  str fileName;                              // name used by the latest flush that went ahead
-  str configuredName;                        // name given through setFileName; empty by default
-  std::uint32_t ownerThreadId;               // the thread that built the manager
-  std::int32_t writePos;                     // next slot to fill, 0 to ringSize - 1
-  codeTrackRecordS ring[ringSize];           // the records; empty slots have kind 0
-  pageMemT<zkCodeTrackFrameS, 3> frames;     // open frames, innermost at count - 1; pages stay once made
-  codeTrackSiteS& site;                      // lock, alive flag and recursion guard
+  std::int32_t flushEach;                 // "ZKCODETRACK_FLUSH" existed at construction
+  std::int32_t mustWrite;                 // set by the first exception record, never cleared
+  str fileName;                           // name used by the latest flush that went ahead
+  str configuredName;                     // name given through setFileName; empty by default
+  std::uint32_t ownerThreadId;            // the thread that built the manager
+  std::int32_t writePos;                  // next slot to fill, 0 to ringSize - 1
+  codeTrackRecordS ring[ringSize];        // the records; empty slots have kind 0
+  pageMemT<zkCodeTrackFrameS, 3> frames;  // open frames, innermost at count - 1; pages stay once made
+  codeTrackSiteS& site;                   // lock, alive flag and recursion guard
 };
 
 // The public operations, on the module's manager. Each does nothing while no
@@ -167,5 +165,3 @@ class codeTrackFrameScopeC {
   codeTrackFrameScopeC(const codeTrackFrameScopeC&) = delete;
   codeTrackFrameScopeC& operator=(const codeTrackFrameScopeC&) = delete;
 };
-
-#endif

@@ -3,8 +3,7 @@
 //
 // These are plain functions without state, so the exact text can be checked
 // apart from the manager that keeps the ring (diagnostics/code_track.h).
-#ifndef ZK_DIAGNOSTICS_CODE_TRACK_FORMAT_H
-#define ZK_DIAGNOSTICS_CODE_TRACK_FORMAT_H
+#pragma once
 
 #include <cstdint>
 
@@ -14,25 +13,25 @@
 // Record kinds; a slot of kind 0 is empty and is not written.
 enum codeTrackKindE : std::uint32_t {
   codeTrackKindEmpty = 0,
-  codeTrackKindPoint = 1,         // no kind text
-  codeTrackKindCondition = 2,     // "Cond=" number2
-  codeTrackKindFrameEnter = 3,    // "Frame Enter"
-  codeTrackKindFrameLeave = 4,    // "Frame Leave"
-  codeTrackKindFunctionEnter = 5, // "Enter Fnc"
-  codeTrackKindFunctionDone = 6,  // "Done Fnc (" number2 ")"
-  codeTrackKindException = 7,     // "Exception"
+  codeTrackKindPoint = 1,          // no kind text
+  codeTrackKindCondition = 2,      // "Cond=" number2
+  codeTrackKindFrameEnter = 3,     // "Frame Enter"
+  codeTrackKindFrameLeave = 4,     // "Frame Leave"
+  codeTrackKindFunctionEnter = 5,  // "Enter Fnc"
+  codeTrackKindFunctionDone = 6,   // "Done Fnc (" number2 ")"
+  codeTrackKindException = 7,      // "Exception"
 };
 
 // One slot of the ring.
 struct codeTrackRecordS {
-  std::int64_t counter;   // raw performance counter when made; no frequency kept
-  std::uint64_t time;     // system time when made: 100-ns units since 1601, UTC
-  std::uint32_t kind;     // codeTrackKindE; 0 marks an empty slot
-  const char* text;       // not owned, must outlive the ring: usually the source file; an exception's text
-  std::uint32_t number;   // usually the source line; an exception's number
-  std::uint32_t number2;  // condition value (kind 2) or function result (kind 6); otherwise 0
-  str extra;              // owned copy of a frame name or extra text; empty when absent
-  std::uint32_t threadId; // the thread that made the record
+  std::int64_t counter;    // raw performance counter when made; no frequency kept
+  std::uint64_t time;      // system time when made: 100-ns units since 1601, UTC
+  std::uint32_t kind;      // codeTrackKindE; 0 marks an empty slot
+  const char* text;        // not owned, must outlive the ring: usually the source file; an exception's text
+  std::uint32_t number;    // usually the source line; an exception's number
+  std::uint32_t number2;   // condition value (kind 2) or function result (kind 6); otherwise 0
+  str extra;               // owned copy of a frame name or extra text; empty when absent
+  std::uint32_t threadId;  // the thread that made the record
 };
 
 // One open frame of the frame stack.
@@ -74,5 +73,3 @@ str codeTrackDirectory();
 // ".txt". The directory is taken as it is (see codeTrackDirectory()); a null
 // directory or module name counts as empty.
 str codeTrackFileNameIn(const char* directory, std::uint32_t ownerThreadId, const char* moduleName);
-
-#endif

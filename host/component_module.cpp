@@ -20,8 +20,7 @@ bool componentModuleC::load(const std::string& path) {
     return false;
   }
   auto init = reinterpret_cast<raVodInitRemoteEngineF>(moduleSymbol(loaded, kInitRemoteEngineName));
-  auto term =
-      reinterpret_cast<raVodTerminateRemoteEngineF>(moduleSymbol(loaded, kTerminateRemoteEngineName));
+  auto term = reinterpret_cast<raVodTerminateRemoteEngineF>(moduleSymbol(loaded, kTerminateRemoteEngineName));
   if (init == nullptr || term == nullptr) {
     moduleClose(loaded);
     lastError = path + " is not a component module (no " +

@@ -19,8 +19,7 @@ uint32_t referenceEngineC::QueryInterface(const zkIIDS* id, void** out) {
   bool answered = false;
   if (id != nullptr) {
     std::lock_guard<std::mutex> guard(mutex);
-    answered = id->equal(zkIID_IUnknown) ||
-               (answersEngineFactory && id->equal(zkIID_IEngineFactory));
+    answered = id->equal(zkIID_IUnknown) || (answersEngineFactory && id->equal(zkIID_IEngineFactory));
   }
   if (!answered) {
     *out = nullptr;
@@ -44,8 +43,8 @@ uint32_t referenceEngineC::Release() {
   return refCount;
 }
 
-uint32_t referenceEngineC::RegisterFactory(const zkIIDS* interfaceId, zkIUnknown* factory,
-                                           uint32_t flags, uint32_t* cookie) {
+uint32_t referenceEngineC::RegisterFactory(const zkIIDS* interfaceId, zkIUnknown* factory, uint32_t flags,
+                                           uint32_t* cookie) {
   (void)interfaceId;
   std::lock_guard<std::mutex> guard(mutex);
   ++record.registerCalls;
@@ -98,8 +97,7 @@ uint32_t referenceEngineC::createObject(const char* className, bool counted, zkI
   for (zkIUnknown* factory : factories) {
     if (status != 0) {
       void* classFactory = nullptr;
-      if (factory->QueryInterface(&zkIID_IClassFactory, &classFactory) == 0 &&
-          classFactory != nullptr) {
+      if (factory->QueryInterface(&zkIID_IClassFactory, &classFactory) == 0 && classFactory != nullptr) {
         zkIComClassFactory* creator = static_cast<zkIComClassFactory*>(classFactory);
         status = creator->CreateInstance(&name, out);
         creator->Release();

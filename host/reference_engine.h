@@ -24,10 +24,10 @@ class referenceEngineC final : public zkIComEngineFactory {
  public:
   // What the engine has seen, for tests and diagnostics.
   struct callRecordS {
-    uint32_t registerCalls = 0;           // RegisterFactory calls, successful or not
-    uint32_t registerFlags = 0;           // flags of the last RegisterFactory
-    std::vector<uint32_t> registered;     // cookies handed out, in order
-    std::vector<uint32_t> revoked;        // cookies asked to revoke, in order
+    uint32_t registerCalls = 0;        // RegisterFactory calls, successful or not
+    uint32_t registerFlags = 0;        // flags of the last RegisterFactory
+    std::vector<uint32_t> registered;  // cookies handed out, in order
+    std::vector<uint32_t> revoked;     // cookies asked to revoke, in order
   };
 
   referenceEngineC() = default;
@@ -44,8 +44,7 @@ class referenceEngineC final : public zkIComEngineFactory {
 
   // zkIComEngineFactory. RegisterFactory refuses (1) a null factory or
   // cookie; RevokeFactory answers 1 for a cookie it does not hold.
-  uint32_t RegisterFactory(const zkIIDS* interfaceId, zkIUnknown* factory, uint32_t flags,
-                           uint32_t* cookie) override;
+  uint32_t RegisterFactory(const zkIIDS* interfaceId, zkIUnknown* factory, uint32_t flags, uint32_t* cookie) override;
   uint32_t RevokeFactory(uint32_t cookie) override;
 
   // Creates an object of class `className` through the registered class

@@ -56,8 +56,8 @@ struct failureS {
   std::string message;
 };
 
-bool takeValue(int argc, char** argv, int* index, const char* shortName, const char* longName,
-               std::string* value, failureS* failure) {
+bool takeValue(int argc, char** argv, int* index, const char* shortName, const char* longName, std::string* value,
+               failureS* failure) {
   const std::string arg = argv[*index];
   const std::string longPrefix = std::string(longName) + "=";
   if (arg == shortName || arg == longName) {
@@ -115,8 +115,7 @@ bool readStream(FILE* stream, std::vector<char>* data) {
   }
 }
 
-bool readInput(const std::string& name, FILE* standardInput, std::vector<char>* data,
-               failureS* failure) {
+bool readInput(const std::string& name, FILE* standardInput, std::vector<char>* data, failureS* failure) {
   if (name == "-") {
     if (readStream(standardInput, data)) return true;
     failure->message = "cannot read standard input";
@@ -133,9 +132,7 @@ bool readInput(const std::string& name, FILE* standardInput, std::vector<char>* 
   return ok;
 }
 
-std::string describeInput(const std::string& name) {
-  return name == "-" ? std::string("standard input") : name;
-}
+std::string describeInput(const std::string& name) { return name == "-" ? std::string("standard input") : name; }
 
 // The text of a text variant, or "" for any other value.
 std::string variantText(const zkVariantS& value) {
@@ -180,8 +177,8 @@ class componentSessionC {
     return true;
   }
 
-  bool openConverter(const std::string& from, const std::string& to,
-                     zkInterfacePtrT<zkICharsetConverter>* converter, failureS* failure) {
+  bool openConverter(const std::string& from, const std::string& to, zkInterfacePtrT<zkICharsetConverter>* converter,
+                     failureS* failure) {
     zkInterfacePtrT<ICharsetFactory> factory;
     zkIUnknown* opened = nullptr;
     if (factory.query(component.get(), zkIID_ICharsetFactory) != 0 ||
@@ -195,9 +192,8 @@ class componentSessionC {
 
   // "Convert"(from, to, text) by name: text on success, the empty value when
   // the text is not valid, the integer 0 when the names are unknown.
-  bool convertByName(const std::string& from, const std::string& to,
-                     const std::vector<char>& data, const std::string& inputName,
-                     std::vector<char>* result, failureS* failure) {
+  bool convertByName(const std::string& from, const std::string& to, const std::vector<char>& data,
+                     const std::string& inputName, std::vector<char>* result, failureS* failure) {
     zkInterfacePtrT<zkIDispatch> dispatch;
     if (dispatch.query(component.get(), zkIID_IDispatch) != 0) {
       failure->message = "the component cannot be called by name";
@@ -247,9 +243,8 @@ bool outputCapacity(size_t inputLength, bool htmlTarget, uint32_t* capacity) {
 
 bool isHtml(const std::string& name) { return name == "HTML" || name == "HTMLWITHTAGS"; }
 
-bool convertNatively(zkICharsetConverter* converter, const std::vector<char>& data,
-                     bool htmlTarget, const std::string& inputName, std::vector<char>* result,
-                     failureS* failure) {
+bool convertNatively(zkICharsetConverter* converter, const std::vector<char>& data, bool htmlTarget,
+                     const std::string& inputName, std::vector<char>* result, failureS* failure) {
   uint32_t capacity = 0;
   if (!outputCapacity(data.size(), htmlTarget, &capacity)) {
     failure->message = "input too large: " + describeInput(inputName);
@@ -261,8 +256,7 @@ bool convertNatively(zkICharsetConverter* converter, const std::vector<char>& da
   }
   result->assign(static_cast<size_t>(capacity) + 1, '\0');
   uint32_t produced = capacity;
-  if (converter->ConvertBuffer(data.data(), static_cast<uint32_t>(data.size()), result->data(),
-                               &produced) != 0) {
+  if (converter->ConvertBuffer(data.data(), static_cast<uint32_t>(data.size()), result->data(), &produced) != 0) {
     failure->message = "invalid or incomplete input in " + describeInput(inputName);
     return false;
   }
@@ -301,9 +295,8 @@ std::string programDirectory() {
 }
 
 bool run(const optionsS& options, FILE* input, FILE* output, failureS* failure) {
-  const std::string modulePath = options.modulePath.empty()
-                                     ? componentModuleC::defaultModuleFile(programDirectory())
-                                     : options.modulePath;
+  const std::string modulePath =
+      options.modulePath.empty() ? componentModuleC::defaultModuleFile(programDirectory()) : options.modulePath;
   componentSessionC session;
   if (!session.open(modulePath, failure)) return false;
 
@@ -328,9 +321,8 @@ bool run(const optionsS& options, FILE* input, FILE* output, failureS* failure) 
     std::vector<char> data;
     std::vector<char> piece;
     if (!readInput(name, input, &data, failure)) return false;
-    const bool ok = options.dispatch
-                        ? session.convertByName(from, to, data, name, &piece, failure)
-                        : convertNatively(converter.get(), data, isHtml(to), name, &piece, failure);
+    const bool ok = options.dispatch ? session.convertByName(from, to, data, name, &piece, failure)
+                                     : convertNatively(converter.get(), data, isHtml(to), name, &piece, failure);
     if (!ok) return false;
     converted.insert(converted.end(), piece.begin(), piece.end());
   }

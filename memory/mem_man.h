@@ -7,8 +7,7 @@
 // takes the pool lock inside it (order: allocation lock, then pool lock).
 // Failure: a manager that cannot get memory answers null; the buffer then
 // holds no storage (data null, size 0) and its operations answer false.
-#ifndef ZK_MEMORY_MEM_MAN_H
-#define ZK_MEMORY_MEM_MAN_H
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -170,5 +169,3 @@ void memManDataPoolC<T, BaseT>::takeFrom(memManDataPoolC& other) {
   other.data = nullptr;
   other.size = 0;
 }
-
-#endif

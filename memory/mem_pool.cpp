@@ -95,7 +95,8 @@ void memPoolC::releasePage(memPageS* page) {
 void* memPoolC::allocateOsBlock(std::uint64_t size) {
   const std::uint64_t headerSize = ensureBlockHeaderSize();
   if (size > SIZE_MAX - headerSize) return nullptr;
-  memBlockHeaderS* block = static_cast<memBlockHeaderS*>(runtimeHeapAllocate(static_cast<std::size_t>(headerSize + size)));
+  memBlockHeaderS* block =
+      static_cast<memBlockHeaderS*>(runtimeHeapAllocate(static_cast<std::size_t>(headerSize + size)));
   if (block == nullptr) return nullptr;
   block->owner = memBlockOwnerOsBlock;
   block->sizeOrLink = size;
@@ -199,7 +200,8 @@ void* memPoolC::allocateAligned(std::uint64_t size, std::size_t alignment) {
   // needs at most alignment - 8 bytes of slack.
   void* block = allocate(size + alignment);
   if (block == nullptr) return nullptr;
-  const std::uintptr_t aligned = (reinterpret_cast<std::uintptr_t>(block) + 8 + alignment - 1) & ~(static_cast<std::uintptr_t>(alignment) - 1);
+  const std::uintptr_t aligned =
+      (reinterpret_cast<std::uintptr_t>(block) + 8 + alignment - 1) & ~(static_cast<std::uintptr_t>(alignment) - 1);
   std::memcpy(reinterpret_cast<void*>(aligned - 8), &block, sizeof block);
   return reinterpret_cast<void*>(aligned);
 }
@@ -216,7 +218,8 @@ void memPoolC::deallocateAligned(void* userPointer, std::size_t alignment) {
 }
 
 memBlockHeaderS* memPoolC::headerOf(const void* userPointer) const {
-  return reinterpret_cast<memBlockHeaderS*>(const_cast<unsigned char*>(static_cast<const unsigned char*>(userPointer)) - blockHeaderSize);
+  return reinterpret_cast<memBlockHeaderS*>(const_cast<unsigned char*>(static_cast<const unsigned char*>(userPointer)) -
+                                            blockHeaderSize);
 }
 
 std::uint64_t memPoolC::blockSize(const void* userPointer) const { return headerOf(userPointer)->sizeOrLink; }

@@ -22,8 +22,7 @@
 // Thread safety: every operation holds the pool lock (re-entrant) for its
 // whole run. The state fields are public so that the tracker can read them
 // while it holds the same lock.
-#ifndef ZK_MEMORY_MEM_POOL_H
-#define ZK_MEMORY_MEM_POOL_H
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -48,7 +47,7 @@ struct memBlockHeaderWithLocationS {
 };
 
 constexpr std::uint64_t memBlockOwnerNeverUsed = 0;                    // page slot never handed out
-constexpr std::uint64_t memBlockOwnerFreed = 0xFFFFFFFFFFFFFFFFull;   // freed block
+constexpr std::uint64_t memBlockOwnerFreed = 0xFFFFFFFFFFFFFFFFull;    // freed block
 constexpr std::uint64_t memBlockOwnerOsBlock = 0xFFFFFFFFFFFFFFFEull;  // OS block in use
 
 constexpr std::uint64_t memBlockHeaderSizePlain = sizeof(memBlockHeaderS);
@@ -140,17 +139,17 @@ class memPoolC {
   std::uint64_t validate(const char** firstFault = nullptr) const;
 
   // State, guarded by the pool lock.
-  lockC* poolLock;                                // the pool lock
-  std::uint64_t blockHeaderSize;                  // 16, 144 with location tracking; 0 until first need
-  memPageS* sizeClassTable[memSizeClassCount];    // non-full pages of each class
-  memPageS* fullPageList;                         // pages without a free block, all classes
-  std::uint64_t outstanding;                      // allocations minus deallocations
-  std::uint64_t pageCount;                        // pages held
-  std::uint64_t peakPageCount;                    // most pages ever held
-  std::uint64_t osBytes;                          // requested bytes of OS blocks held
-  std::uint64_t peakOsBytes;                      // most OS bytes ever held
-  std::uint32_t poolsDisabled;                    // set: every allocation is an OS block
-  std::uint8_t shuttingDown;                      // set at unload: emptied pages always go back
+  lockC* poolLock;                              // the pool lock
+  std::uint64_t blockHeaderSize;                // 16, 144 with location tracking; 0 until first need
+  memPageS* sizeClassTable[memSizeClassCount];  // non-full pages of each class
+  memPageS* fullPageList;                       // pages without a free block, all classes
+  std::uint64_t outstanding;                    // allocations minus deallocations
+  std::uint64_t pageCount;                      // pages held
+  std::uint64_t peakPageCount;                  // most pages ever held
+  std::uint64_t osBytes;                        // requested bytes of OS blocks held
+  std::uint64_t peakOsBytes;                    // most OS bytes ever held
+  std::uint32_t poolsDisabled;                  // set: every allocation is an OS block
+  std::uint8_t shuttingDown;                    // set at unload: emptied pages always go back
 
  private:
   std::uint64_t ensureBlockHeaderSize();
@@ -177,5 +176,3 @@ static_assert(offsetof(memPageS, stride) == 10032, "trailer layout");
 static_assert(offsetof(memPageS, classSize) == 10040, "trailer layout");
 static_assert(offsetof(memPageS, used) == 10048, "trailer layout");
 static_assert(offsetof(memPageS, capacity) == 10056, "trailer layout");
-
-#endif

@@ -18,9 +18,7 @@ std::atomic<memTrackOutputFnT> outputFn{&debugOutputWrite};
 
 }  // namespace
 
-void memTrackSetOutput(memTrackOutputFnT fn) {
-  outputFn.store(fn != nullptr ? fn : &debugOutputWrite);
-}
+void memTrackSetOutput(memTrackOutputFnT fn) { outputFn.store(fn != nullptr ? fn : &debugOutputWrite); }
 
 void memTrackResetOutput() { outputFn.store(&debugOutputWrite); }
 

@@ -6,8 +6,7 @@
 // pieces of at most 80 characters, each handed as a zero-terminated text to
 // the current output function (the debugger output at load and after every
 // reset). Delivery allocates nothing from the pool.
-#ifndef ZK_MEMORY_MEM_TRACK_OUTPUT_H
-#define ZK_MEMORY_MEM_TRACK_OUTPUT_H
+#pragma once
 
 using memTrackOutputFnT = void (*)(const char* text);
 
@@ -19,5 +18,3 @@ void memTrackWriteReport(const char* text);
 
 // The text delivered when a freed block is freed again.
 extern const char memTrackDoubleFreeText[];
-
-#endif

@@ -34,6 +34,5 @@ void memTrackReadSwitches() {
 
 std::uint64_t memTrackBlockHeaderSize() {
   memTrackReadSwitches();
-  return (memTrackFlags & memTrackFlagLocation) != 0 ? memBlockHeaderSizeWithLocation
-                                                      : memBlockHeaderSizePlain;
+  return (memTrackFlags & memTrackFlagLocation) != 0 ? memBlockHeaderSizeWithLocation : memBlockHeaderSizePlain;
 }

@@ -7,8 +7,7 @@
 // 0x04, whatever their values) and copies "ZKMEMTRACK_OUTPUT" into
 // outputFileName, cut to 127 characters. It allocates nothing from the pool
 // and takes the module's pool lock, so it may run from inside the heap.
-#ifndef ZK_MEMORY_MEM_TRACK_SWITCHES_H
-#define ZK_MEMORY_MEM_TRACK_SWITCHES_H
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -20,13 +19,11 @@ constexpr std::uint32_t memTrackFlagChain = 0x80;
 
 constexpr std::size_t memTrackOutputFileNameSize = 128;
 
-extern std::uint32_t memTrackFlags;                          // switches, 0 at load
-extern char outputFileName[memTrackOutputFileNameSize];      // report file, empty: debugger output
+extern std::uint32_t memTrackFlags;                      // switches, 0 at load
+extern char outputFileName[memTrackOutputFileNameSize];  // report file, empty: debugger output
 
 void memTrackReadSwitches();
 
 // The block header size the switches ask for: 144 with location tracking,
 // else 16. Reads the switches first if that has not happened yet.
 std::uint64_t memTrackBlockHeaderSize();
-
-#endif

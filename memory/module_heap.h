@@ -7,8 +7,7 @@
 // constructs them (see module/module_globals.h). Each of them also works
 // outside its lifetime, which is what lets static constructors and
 // destructors of other translation units allocate at any time.
-#ifndef ZK_MEMORY_MODULE_HEAP_H
-#define ZK_MEMORY_MODULE_HEAP_H
+#pragma once
 
 #include "memory/mem_pool.h"
 #include "platform/lock.h"
@@ -22,5 +21,3 @@ lockC& moduleAllocationLock();
 // Each thread's current memory manager (null until a memManInterfaceC
 // destructor has run on the thread).
 perThreadValueT<memManSystemC*>& currentManagerTable();
-
-#endif

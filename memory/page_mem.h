@@ -6,8 +6,7 @@
 // and destroyed with it. The page array and the pages come from the memory
 // manager. Failure: when a page cannot be added, nextSlot() answers null and
 // the array is unchanged.
-#ifndef ZK_MEMORY_PAGE_MEM_H
-#define ZK_MEMORY_PAGE_MEM_H
+#pragma once
 
 #include <cstdint>
 #include <utility>
@@ -38,9 +37,7 @@ class pageMemT : public BaseT {
 
   // Element i (i < count; also any i below pageCount * elementsPerPage).
   T& operator[](std::uint64_t i) { return pages.data[i >> pageShift]->elements[i & (elementsPerPage - 1)]; }
-  const T& operator[](std::uint64_t i) const {
-    return pages.data[i >> pageShift]->elements[i & (elementsPerPage - 1)];
-  }
+  const T& operator[](std::uint64_t i) const { return pages.data[i >> pageShift]->elements[i & (elementsPerPage - 1)]; }
 
   std::uint64_t size() const { return count; }
 
@@ -99,5 +96,3 @@ void pageMemT<T, pageShift, BaseT>::sort(std::uint64_t n) {
     }
   }
 }
-
-#endif

@@ -13,9 +13,7 @@ const zkIIDS kComponentClassName = {0, "rozorevo.charsetconvert"};
 
 }  // namespace
 
-charsetClassFactoryC* charsetClassFactoryC::create() {
-  return new (std::nothrow) charsetClassFactoryC();
-}
+charsetClassFactoryC* charsetClassFactoryC::create() { return new (std::nothrow) charsetClassFactoryC(); }
 
 uint32_t charsetClassFactoryC::QueryInterface(const zkIIDS* id, void** out) {
   if (out == nullptr) return 1;

@@ -20,8 +20,8 @@ class zkIComEngineFactory : public zkIUnknown {
   // Registers `factory` for the interface `interfaceId`; the engine keeps a
   // reference of its own and writes a cookie for RevokeFactory. Answers 0
   // on success.
-  virtual uint32_t RegisterFactory(const zkIIDS* interfaceId, zkIUnknown* factory,
-                                   uint32_t flags, uint32_t* cookie) = 0;
+  virtual uint32_t RegisterFactory(const zkIIDS* interfaceId, zkIUnknown* factory, uint32_t flags,
+                                   uint32_t* cookie) = 0;
   // Drops the registration with that cookie and the engine's reference.
   virtual uint32_t RevokeFactory(uint32_t cookie) = 0;
 

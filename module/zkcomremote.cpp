@@ -20,8 +20,8 @@
 
 namespace {
 
-uint64_t initCount;         // initialisations not yet terminated; engine lock
-zkIUnknown* boundEngine;    // one reference held while initCount > 0; engine lock
+uint64_t initCount;       // initialisations not yet terminated; engine lock
+zkIUnknown* boundEngine;  // one reference held while initCount > 0; engine lock
 // The cookie of the latest registration. Written by initialisation and read
 // by termination outside the engine lock, so it is atomic.
 std::atomic<uint32_t> factoryCookie;

@@ -18,8 +18,7 @@
 //   FileTimeToLocalFileTime then FileTimeToSystemTime; POSIX the C library's
 //   local time. It answers true and fills `timeOfDay`, or answers false and
 //   leaves `timeOfDay` untouched when the time cannot be converted.
-#ifndef ZK_PLATFORM_CLOCK_H
-#define ZK_PLATFORM_CLOCK_H
+#pragma once
 
 #include <cstdint>
 
@@ -34,5 +33,3 @@ struct localTimeOfDayS {
 std::int64_t readPerformanceCounter();
 std::uint64_t readSystemFileTime();
 bool fileTimeToLocalTimeOfDay(std::uint64_t fileTime, localTimeOfDayS& timeOfDay);
-
-#endif

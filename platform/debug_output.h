@@ -10,9 +10,6 @@
 // - posix: the bytes of text written to standard error as they are (no
 //   newline added), without allocating memory and without stdio buffering,
 //   so it is safe to call with the pool lock held.
-#ifndef ZK_PLATFORM_DEBUG_OUTPUT_H
-#define ZK_PLATFORM_DEBUG_OUTPUT_H
+#pragma once
 
 void debugOutputWrite(const char* text);
-
-#endif

@@ -18,12 +18,9 @@
 //
 // Changing variables while another thread reads them is not safe on either
 // platform; only single-threaded set-up code and tests change them.
-#ifndef ZK_PLATFORM_ENVIRONMENT_H
-#define ZK_PLATFORM_ENVIRONMENT_H
+#pragma once
 
 const char* getRuntimeEnvironmentVariable(const char* name);
 bool setRuntimeEnvironmentVariable(const char* name, const char* value);
 bool unsetRuntimeEnvironmentVariable(const char* name);
 const char* defaultTempDirectory();
-
-#endif

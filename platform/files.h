@@ -6,11 +6,8 @@
 // output to binary mode, so that bytes pass through unchanged (a no-op where
 // text and binary mode are the same). removeFile answers false when the
 // file could not be removed.
-#ifndef ZK_PLATFORM_FILES_H
-#define ZK_PLATFORM_FILES_H
+#pragma once
 
 bool replaceFile(const char* from, const char* to);
 bool removeFile(const char* path);
 void setStandardStreamsBinary();
-
-#endif

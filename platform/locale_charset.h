@@ -10,9 +10,6 @@
 //
 // The charset library calls it for the empty encoding name, and the
 // "LocaleCharset" member reports it.
-#ifndef ZK_PLATFORM_LOCALE_CHARSET_H
-#define ZK_PLATFORM_LOCALE_CHARSET_H
+#pragma once
 
 extern "C" const char* locale_charset(void);
-
-#endif

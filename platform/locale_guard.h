@@ -13,8 +13,7 @@
 // guard switches nothing and restores nothing, rather than leave the process
 // in a locale it cannot return from. A guard constructed with false does
 // nothing at all (for code that needs "C" only on some paths).
-#ifndef ZK_PLATFORM_LOCALE_GUARD_H
-#define ZK_PLATFORM_LOCALE_GUARD_H
+#pragma once
 
 #include "base/str.h"
 
@@ -31,5 +30,3 @@ class cLocaleGuardC {
   str savedCharacterClass;  // LC_CTYPE name before the switch
   bool switched;            // the guard switched and must restore
 };
-
-#endif

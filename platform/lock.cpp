@@ -75,5 +75,6 @@ bool lockGuardC::release() {
   return true;
 }
 
-static_assert(sizeof(lockC) == lockC::sectionSize + 3 * sizeof(void*), "lockC is the mutex storage and three guard words");
+static_assert(sizeof(lockC) == lockC::sectionSize + 3 * sizeof(void*),
+              "lockC is the mutex storage and three guard words");
 static_assert(sizeof(std::atomic<std::uintptr_t>) == sizeof(void*), "guard words are pointer-sized");

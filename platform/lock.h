@@ -34,8 +34,7 @@
 // and each backend static_asserts that its native type fits that storage.
 // The guard words, the spin flag and the do-nothing cases live in
 // platform/lock.cpp, shared by both backends.
-#ifndef ZK_PLATFORM_LOCK_H
-#define ZK_PLATFORM_LOCK_H
+#pragma once
 
 #include <atomic>
 #include <cstddef>
@@ -101,5 +100,3 @@ class lockGuardC {
   lockC* lock;          // the lock held
   std::uint32_t depth;  // 1 while held by this guard, 0 once left
 };
-
-#endif

@@ -1,6 +1,5 @@
 // lockedFlagC: a boolean flag guarded by a lockC. It starts false.
-#ifndef ZK_PLATFORM_LOCKED_FLAG_H
-#define ZK_PLATFORM_LOCKED_FLAG_H
+#pragma once
 
 #include "platform/lock.h"
 
@@ -26,5 +25,3 @@ class lockedFlagC {
   lockC lock;  // guards flag
   bool flag;   // the flag
 };
-
-#endif

@@ -4,13 +4,10 @@
 // in the module file: exported from the DLL on Windows, given default
 // visibility on POSIX (everything else in the module is hidden, and the
 // linker's version script keeps it local).
-#ifndef ZK_PLATFORM_MODULE_EXPORT_H
-#define ZK_PLATFORM_MODULE_EXPORT_H
+#pragma once
 
 #if defined(_WIN32)
 #define ZK_MODULE_EXPORT extern "C" __declspec(dllexport)
 #else
 #define ZK_MODULE_EXPORT extern "C" __attribute__((visibility("default")))
-#endif
-
 #endif

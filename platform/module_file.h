@@ -30,8 +30,7 @@
 // for the first); the text is read without a lock afterwards. When the
 // lookup fails the text is the module's own code address, its low 32 bits as
 // signed decimal, and later calls answer it without trying again.
-#ifndef ZK_PLATFORM_MODULE_FILE_H
-#define ZK_PLATFORM_MODULE_FILE_H
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -49,5 +48,3 @@ void describeModuleAt(const void* address, bool nameOnly, char* buffer, std::siz
 
 const char* ownModuleName();
 const char* ownModulePath();
-
-#endif

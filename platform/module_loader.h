@@ -6,8 +6,7 @@
 // address of an exported function, or null when the module has no such
 // export. moduleClose unloads a handle from moduleOpen (null is ignored) and
 // answers false when the platform refuses. Nothing here throws.
-#ifndef ZK_PLATFORM_MODULE_LOADER_H
-#define ZK_PLATFORM_MODULE_LOADER_H
+#pragma once
 
 #include <cstddef>
 
@@ -23,5 +22,3 @@ void moduleLoadError(char* buffer, size_t size);
 
 // The ending of a module file's name on this platform: ".so" or ".dll".
 const char* moduleFileSuffix();
-
-#endif

@@ -27,8 +27,7 @@
 // a table of this kind). If a node cannot be allocated, get() answers a slot
 // shared by all threads in that situation, reset to the value-initialised T
 // on each such answer; nothing is kept for the thread.
-#ifndef ZK_PLATFORM_PER_THREAD_VALUE_H
-#define ZK_PLATFORM_PER_THREAD_VALUE_H
+#pragma once
 
 #include <cstddef>
 #include <new>
@@ -44,10 +43,10 @@ void perThreadNodeFree(void* block);
 
 template <class T>
 struct perThreadNodeS {
-  T value;                  // the thread's slot
-  threadIdentC thread;      // the thread owning the slot
-  perThreadNodeS* next;     // towards the back of the list, or null
-  perThreadNodeS* prev;     // towards the front of the list, or null
+  T value;               // the thread's slot
+  threadIdentC thread;   // the thread owning the slot
+  perThreadNodeS* next;  // towards the back of the list, or null
+  perThreadNodeS* prev;  // towards the front of the list, or null
 };
 
 template <class T>
@@ -151,5 +150,3 @@ T& perThreadValueT<T>::slotWhenOutOfMemory() {
   slot = T();
   return slot;
 }
-
-#endif

@@ -10,8 +10,7 @@
 //   be examined, including a running process the caller has no right to
 //   open or signal, and for ids that name no single process (0; on POSIX
 //   also ids above the largest pid, which kill would take as a group).
-#ifndef ZK_PLATFORM_PROCESS_H
-#define ZK_PLATFORM_PROCESS_H
+#pragma once
 
 #include <cstdint>
 
@@ -30,5 +29,3 @@ class processC {
  private:
   std::uint32_t processId;  // the process's id
 };
-
-#endif

@@ -9,12 +9,9 @@
 //   fclose, or null when the file cannot be opened (nothing is created then).
 // - textFileLineEnd() answers the bytes that a "\n" written to such a file
 //   becomes: "\r\n" on Windows, "\n" on POSIX.
-#ifndef ZK_PLATFORM_TEXT_FILE_H
-#define ZK_PLATFORM_TEXT_FILE_H
+#pragma once
 
 #include <cstdio>
 
 std::FILE* openTextFileForAppend(const char* name);
 const char* textFileLineEnd();
-
-#endif

@@ -18,8 +18,7 @@
 // computing without one keeps running. When cancellation takes effect the
 // thread's stack unwinds, destructors run, and its exit code is 0; code that
 // catches every exception must rethrow the unwinding for it to complete.
-#ifndef ZK_PLATFORM_THREAD_H
-#define ZK_PLATFORM_THREAD_H
+#pragma once
 
 #include <cstdint>
 
@@ -84,5 +83,3 @@ class threadC {
   void* handle;            // owned thread handle, or null
   std::uint32_t threadId;  // the thread's id; 0 when the object never held a thread
 };
-
-#endif

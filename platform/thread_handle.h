@@ -38,8 +38,7 @@
 // - threadHandleExitCurrent(code): ends the calling thread with that exit
 //   code (Windows _endthreadex; POSIX pthread_exit, which unwinds the
 //   thread's stack). Does not return.
-#ifndef ZK_PLATFORM_THREAD_HANDLE_H
-#define ZK_PLATFORM_THREAD_HANDLE_H
+#pragma once
 
 #include <cstdint>
 
@@ -60,5 +59,3 @@ void threadHandleWaitForEnd(void* handle);
 bool threadHandleTerminate(void* handle);
 bool threadHandleStart(threadFunctionT function, void* argument, void*& handle, std::uint32_t& threadId);
 [[noreturn]] void threadHandleExitCurrent(std::uint32_t code);
-
-#endif

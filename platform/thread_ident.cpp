@@ -52,9 +52,7 @@ bool threadIdentC::isCurrent() const { return threadId == threadHandleCurrentId(
 
 bool threadIdentC::isRunning() const { return threadHandleIsRunning(handle); }
 
-bool threadIdentC::isCallingThread() const {
-  return isCurrent() && (!threadHandleIdsAreReused() || isRunning());
-}
+bool threadIdentC::isCallingThread() const { return isCurrent() && (!threadHandleIdsAreReused() || isRunning()); }
 
 bool threadIdentC::callerOwnsSlotIn(const void* table, const threadIdentC& found) {
   if (!threadHandleIdsAreReused() || isClaimed(table)) return true;

@@ -7,8 +7,7 @@
 //
 // Failure: a handle that cannot be duplicated leaves the object without a
 // handle (null), never with a stale one; isRunning() then answers false.
-#ifndef ZK_PLATFORM_THREAD_IDENT_H
-#define ZK_PLATFORM_THREAD_IDENT_H
+#pragma once
 
 #include <cstdint>
 
@@ -62,5 +61,3 @@ class threadIdentC {
   std::uint32_t threadId;  // the thread's id; 0 when cleared
   void* handle;            // owned handle on the thread, or null
 };
-
-#endif

@@ -67,5 +67,4 @@ class proxyAutoTypeCastC : public memManInterfaceC, public zkVariantS {
   void takeObject(zkIUnknown* object);
 };
 
-static_assert(sizeof(proxyAutoTypeCastC) == 40,
-              "table pointer, value (16 bytes), resolved (16 bytes)");
+static_assert(sizeof(proxyAutoTypeCastC) == 40, "table pointer, value (16 bytes), resolved (16 bytes)");

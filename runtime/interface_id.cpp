@@ -12,9 +12,7 @@ uint32_t boundedLength(const zkIIDS& id) {
   return n;
 }
 
-char asciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool sameBytes(const char* a, const char* b, uint32_t n) {
   for (uint32_t i = 0; i < n; ++i) {
@@ -39,8 +37,7 @@ bool zkIIDS::equal(const zkIIDS& other) const {
   if (length != 0 && other.length != 0) return false;
   const zkIIDS& uncounted = (length == 0) ? *this : other;
   const zkIIDS& counted = (length == 0) ? other : *this;
-  return boundedLength(uncounted) == counted.length &&
-         sameBytes(uncounted.name, counted.name, counted.length);
+  return boundedLength(uncounted) == counted.length && sameBytes(uncounted.name, counted.name, counted.length);
 }
 
 const zkIIDS zkIID_IUnknown = {8, "ZKIIDUNK"};

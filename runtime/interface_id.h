@@ -31,17 +31,17 @@ inline bool operator==(const zkIIDS& a, const zkIIDS& b) { return a.equal(b); }
 inline bool operator!=(const zkIIDS& a, const zkIIDS& b) { return !a.equal(b); }
 
 // The identifier records this module answers or asks for.
-extern const zkIIDS zkIID_IUnknown;            // "ZKIIDUNK", counted
-extern const zkIIDS zkIID_IDispatch;           // "ZKIIDDSP", counted
-extern const zkIIDS zkIID_IClassFactory;       // "ZKIIDCLSFAC", counted
-extern const zkIIDS zkIID_IException;          // "ZKIEXCEPTION", counted
-extern const zkIIDS zkIID_ITypeInfo;           // "ZKIIDTYPEINFO"
-extern const zkIIDS zkIID_IMethodeTypeInfo;    // "ZKIIDMETHTYPEINFO"
-extern const zkIIDS zkIID_IPropetyTypeInfo;    // "ZKIIDPROPTYPEINFO"
-extern const zkIIDS zkIID_IObjectCollection;   // "ZKCOMOBJCOLL"
-extern const zkIIDS zkIID_INativePointer;      // "ZKCOMNATPTR"
-extern const zkIIDS zkIID_IExternalConnection; // "ZKCOMEXTCONN"
-extern const zkIIDS zkIID_IEngineFactory;      // "ZKCOMENGFACT"
-extern const zkIIDS zkIID_ISymbolRef;          // "ZKSCR.SYMBOLREF"
-extern const zkIIDS zkIID_ICharsetFactory;     // "RAVOD.ICHARSETFACT"
-extern const zkIIDS zkIID_ICharsetConverter;   // "RAVOD.ICHARSETCONV"
+extern const zkIIDS zkIID_IUnknown;             // "ZKIIDUNK", counted
+extern const zkIIDS zkIID_IDispatch;            // "ZKIIDDSP", counted
+extern const zkIIDS zkIID_IClassFactory;        // "ZKIIDCLSFAC", counted
+extern const zkIIDS zkIID_IException;           // "ZKIEXCEPTION", counted
+extern const zkIIDS zkIID_ITypeInfo;            // "ZKIIDTYPEINFO"
+extern const zkIIDS zkIID_IMethodeTypeInfo;     // "ZKIIDMETHTYPEINFO"
+extern const zkIIDS zkIID_IPropetyTypeInfo;     // "ZKIIDPROPTYPEINFO"
+extern const zkIIDS zkIID_IObjectCollection;    // "ZKCOMOBJCOLL"
+extern const zkIIDS zkIID_INativePointer;       // "ZKCOMNATPTR"
+extern const zkIIDS zkIID_IExternalConnection;  // "ZKCOMEXTCONN"
+extern const zkIIDS zkIID_IEngineFactory;       // "ZKCOMENGFACT"
+extern const zkIIDS zkIID_ISymbolRef;           // "ZKSCR.SYMBOLREF"
+extern const zkIIDS zkIID_ICharsetFactory;      // "RAVOD.ICHARSETFACT"
+extern const zkIIDS zkIID_ICharsetConverter;    // "RAVOD.ICHARSETCONV"

@@ -20,9 +20,7 @@ class zkInterfacePtrT {
     if (pointer != nullptr) pointer->AddRef();
   }
   zkInterfacePtrT(const zkInterfacePtrT& other) : zkInterfacePtrT(other.pointer) {}
-  zkInterfacePtrT(zkInterfacePtrT&& other) noexcept : pointer(other.pointer) {
-    other.pointer = nullptr;
-  }
+  zkInterfacePtrT(zkInterfacePtrT&& other) noexcept : pointer(other.pointer) { other.pointer = nullptr; }
   ~zkInterfacePtrT() { reset(); }
 
   zkInterfacePtrT& operator=(const zkInterfacePtrT& other) {

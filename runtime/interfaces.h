@@ -35,10 +35,10 @@ class zkIUnknown {
 // Member kinds of a call by name; they are also the row kinds of method
 // tables and the bits of type-information masks.
 enum : uint32_t {
-  kindMethod = 1,       // method call
-  kindPropertyGet = 2,  // read a property
-  kindPropertyPut = 4,  // assign a property, the value is the argument
-  kindAny = 0xFFFFFFFFu // matches rows of every kind (Invoke only)
+  kindMethod = 1,        // method call
+  kindPropertyGet = 2,   // read a property
+  kindPropertyPut = 4,   // assign a property, the value is the argument
+  kindAny = 0xFFFFFFFFu  // matches rows of every kind (Invoke only)
 };
 
 // Slots: the three of zkIUnknown, Invoke.
@@ -50,9 +50,8 @@ class zkIDispatch : public zkIUnknown {
   // answers 0. On failure answers 1, leaves *result untouched and, when
   // errorOut is not null, stores an error object ("ZKIEXCEPTION") with one
   // reference for the caller in *errorOut.
-  virtual uint32_t Invoke(const char* name, uint32_t kind, uint32_t paramCount,
-                          const zkVariantS* params, zkVariantS* result,
-                          zkIUnknown** errorOut) = 0;
+  virtual uint32_t Invoke(const char* name, uint32_t kind, uint32_t paramCount, const zkVariantS* params,
+                          zkVariantS* result, zkIUnknown** errorOut) = 0;
 
  protected:
   ~zkIDispatch() = default;

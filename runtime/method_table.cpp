@@ -15,9 +15,7 @@ uint32_t rowsBeforeTerminator(const proxyMethodEntryS* rows) {
   return n;
 }
 
-char asciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
 
@@ -30,8 +28,7 @@ bool proxyNameEqualNoCase(const char* a, const char* b) {
   }
 }
 
-const proxyMethodEntryS* proxyMethodTableS::rowsFilledOnce(const proxyMethodEntryS* classRows,
-                                                           bool& filled) {
+const proxyMethodEntryS* proxyMethodTableS::rowsFilledOnce(const proxyMethodEntryS* classRows, bool& filled) {
   if (!filled && append(classRows)) filled = true;
   return rows;
 }
@@ -67,8 +64,8 @@ uint32_t proxyMethodTableS::kindAt(int index) const {
   return row != nullptr ? row->kind : 0;
 }
 
-const proxyMethodEntryS* proxyMethodTableS::find(
-    const char* name, uint32_t kind, const proxyMethodEntryS* start) const {
+const proxyMethodEntryS* proxyMethodTableS::find(const char* name, uint32_t kind,
+                                                 const proxyMethodEntryS* start) const {
   const proxyMethodEntryS* row = (start != nullptr) ? start : rows;
   if (row == nullptr) return nullptr;
   for (; row->handler != nullptr; ++row) {

@@ -19,8 +19,7 @@ class proxyAutoTypeCastC;
 // A member handler: (owner, arguments of the call, result). Its return value
 // is ignored; it reports failure only by throwing one of the dispatch
 // exceptions (runtime/proxy_exceptions.h).
-typedef uint32_t (*proxyHandlerFn)(void* owner, proxyAutoParaListC* args,
-                                   proxyAutoTypeCastC* result);
+typedef uint32_t (*proxyHandlerFn)(void* owner, proxyAutoParaListC* args, proxyAutoTypeCastC* result);
 
 // Parameter count of a row that accepts any number of arguments.
 constexpr uint32_t anyValue = 0xFFFFFFFFu;
@@ -47,8 +46,7 @@ struct proxyMethodTableS {
 
   proxyMethodTableS() : rows(nullptr), owned(0) {}
   // Points at a static table without owning it.
-  explicit proxyMethodTableS(const proxyMethodEntryS* staticRows)
-      : rows(staticRows), owned(0) {}
+  explicit proxyMethodTableS(const proxyMethodEntryS* staticRows) : rows(staticRows), owned(0) {}
   ~proxyMethodTableS() { clear(); }
   proxyMethodTableS(const proxyMethodTableS&) = delete;
   proxyMethodTableS& operator=(const proxyMethodTableS&) = delete;
@@ -76,8 +74,7 @@ struct proxyMethodTableS {
   // The first row at or after `start` (the first row when start is null)
   // whose name equals `name` ignoring case (null = "") and whose kind equals
   // `kind` (kindAny matches every kind); null when there is none.
-  const proxyMethodEntryS* find(const char* name, uint32_t kind,
-                                const proxyMethodEntryS* start = nullptr) const;
+  const proxyMethodEntryS* find(const char* name, uint32_t kind, const proxyMethodEntryS* start = nullptr) const;
 
   // Frees the array when owned; afterwards there is no table.
   void clear();

@@ -5,8 +5,7 @@
 
 #include "runtime/proxy_exceptions.h"
 
-proxyAutoParaListC::proxyAutoParaListC(uint32_t n)
-    : count(0), items(nullptr), current(-1), requested(n) {
+proxyAutoParaListC::proxyAutoParaListC(uint32_t n) : count(0), items(nullptr), current(-1), requested(n) {
   if (n == 0) return;
   items = new (std::nothrow) proxyAutoTypeCastC[n];
   if (items != nullptr) count = n;

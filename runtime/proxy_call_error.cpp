@@ -1,12 +1,10 @@
 // The error object of a failed call.
 #include "runtime/proxy_call_error.h"
 
-proxyCallErrorC* proxyCallErrorC::create(const char* descriptionText,
-                                         const char* contextText, zkIUnknown* inner) {
+proxyCallErrorC* proxyCallErrorC::create(const char* descriptionText, const char* contextText, zkIUnknown* inner) {
   proxyCallErrorC* error = new proxyCallErrorC(inner);
   if (error == nullptr) return nullptr;
-  if (error->description.setString(descriptionText) != 0 ||
-      error->context.setString(contextText) != 0) {
+  if (error->description.setString(descriptionText) != 0 || error->context.setString(contextText) != 0) {
     delete error;
     return nullptr;
   }

@@ -15,13 +15,11 @@
 #include "runtime/ref_object.h"
 #include "runtime/variant.h"
 
-class proxyCallErrorC final
-    : public defRAVODWrapperT<proxyCallErrorC, zkIComException, &zkIID_IException> {
+class proxyCallErrorC final : public defRAVODWrapperT<proxyCallErrorC, zkIComException, &zkIID_IException> {
  public:
   // Starts with reference count 0; the creator takes the first reference.
   // Null texts are stored as empty texts; `inner` gets one reference.
-  static proxyCallErrorC* create(const char* description, const char* context,
-                                 zkIUnknown* inner);
+  static proxyCallErrorC* create(const char* description, const char* context, zkIUnknown* inner);
 
   uint32_t GetContext(zkVariantS* out) override;
   uint32_t GetDescription(zkVariantS* out) override;

@@ -43,8 +43,7 @@ bool dispatchOf(const zkVariantS& value, zkInterfacePtrT<zkIDispatch>& dispatch)
 // ---- nested interfaces ----------------------------------------------------
 
 proxyObjectC* proxyObjectC::externalConnectionC::enclosing() {
-  return reinterpret_cast<proxyObjectC*>(reinterpret_cast<char*>(this) -
-                                         kExternalConnectionOffset);
+  return reinterpret_cast<proxyObjectC*>(reinterpret_cast<char*>(this) - kExternalConnectionOffset);
 }
 
 uint32_t proxyObjectC::externalConnectionC::QueryInterface(const zkIIDS* id, void** out) {
@@ -66,13 +65,10 @@ uint32_t proxyObjectC::externalConnectionC::ExtConnNotify2(uint32_t first, uint3
   return enclosing()->onExtConnNotify2(first, second);
 }
 
-uint32_t proxyObjectC::externalConnectionC::ExtConnQuery(uint32_t* value) {
-  return enclosing()->onExtConnQuery(value);
-}
+uint32_t proxyObjectC::externalConnectionC::ExtConnQuery(uint32_t* value) { return enclosing()->onExtConnQuery(value); }
 
 proxyObjectC* proxyObjectC::nativePointerC::enclosing() {
-  return reinterpret_cast<proxyObjectC*>(reinterpret_cast<char*>(this) -
-                                         kNativePointerOffset);
+  return reinterpret_cast<proxyObjectC*>(reinterpret_cast<char*>(this) - kNativePointerOffset);
 }
 
 uint32_t proxyObjectC::nativePointerC::QueryInterface(const zkIIDS* id, void** out) {
@@ -113,22 +109,19 @@ void proxyObjectC::checkLayout() {
 #pragma GCC diagnostic ignored "-Winvalid-offsetof"
   static_assert(offsetof(proxyObjectC, externalConnection) == kExternalConnectionOffset,
                 "externalConnection at byte 24");
-  static_assert(offsetof(proxyObjectC, nativePointer) == kNativePointerOffset,
-                "nativePointer at byte 32");
+  static_assert(offsetof(proxyObjectC, nativePointer) == kNativePointerOffset, "nativePointer at byte 32");
   static_assert(offsetof(proxyObjectC, owner) == 40, "owner at byte 40");
   static_assert(offsetof(proxyObjectC, methods) == 48, "methods at byte 48");
   static_assert(sizeof(proxyObjectC) == 64, "proxyObjectC layout");
 #pragma GCC diagnostic pop
 }
 
-proxyObjectC::proxyObjectC(void* ownerObject, const proxyMethodEntryS* rows,
-                           bool addFirstReference)
+proxyObjectC::proxyObjectC(void* ownerObject, const proxyMethodEntryS* rows, bool addFirstReference)
     : owner(ownerObject), methods(rows) {
   if (addFirstReference) AddRef();
 }
 
-proxyObjectC::proxyObjectC(const proxyMethodEntryS* rows, bool addFirstReference)
-    : owner(this), methods(rows) {
+proxyObjectC::proxyObjectC(const proxyMethodEntryS* rows, bool addFirstReference) : owner(this), methods(rows) {
   if (addFirstReference) AddRef();
 }
 
@@ -176,8 +169,7 @@ uint32_t proxyObjectC::onExtConnQuery(uint32_t* value) {
 // parameter count differs from the list's (unless they take any number), and
 // runs each handler until one returns. A handler that throws
 // proxyAutoTypeCastExceptionC does not fit; what it did stays done.
-uint32_t proxyObjectC::tryCall(const char* name, uint32_t kind, proxyAutoParaListC& args,
-                               proxyAutoTypeCastC& result) {
+uint32_t proxyObjectC::tryCall(const char* name, uint32_t kind, proxyAutoParaListC& args, proxyAutoTypeCastC& result) {
   for (const proxyMethodEntryS* row = methods.find(name, kind); row != nullptr;
        row = methods.find(name, kind, row + 1)) {
     if (row->paramCount != anyValue && row->paramCount != args.count) continue;
@@ -231,8 +223,8 @@ uint32_t proxyObjectC::callMember(const char* name, uint32_t kind, proxyAutoPara
   return 0;
 }
 
-uint32_t proxyObjectC::forwardCall(zkIDispatch* target, const char* name, uint32_t kind,
-                                   proxyAutoParaListC& args, proxyAutoTypeCastC& result) {
+uint32_t proxyObjectC::forwardCall(zkIDispatch* target, const char* name, uint32_t kind, proxyAutoParaListC& args,
+                                   proxyAutoTypeCastC& result) {
   if (forwardDepth >= proxyForwardDepthLimit) return 1;
   forwardDepthGuardC depth;
   zkVariantS* values = nullptr;
@@ -243,15 +235,13 @@ uint32_t proxyObjectC::forwardCall(zkIDispatch* target, const char* name, uint32
       args.getArg(static_cast<int>(i)).toVariant().copyTo(values[i]);
     }
   }
-  const uint32_t status =
-      target->Invoke(name, kind, args.count, values, static_cast<zkVariantS*>(&result), nullptr);
+  const uint32_t status = target->Invoke(name, kind, args.count, values, static_cast<zkVariantS*>(&result), nullptr);
   delete[] values;
   return status;
 }
 
-uint32_t proxyObjectC::Invoke(const char* name, uint32_t kind, uint32_t paramCount,
-                              const zkVariantS* params, zkVariantS* result,
-                              zkIUnknown** errorOut) {
+uint32_t proxyObjectC::Invoke(const char* name, uint32_t kind, uint32_t paramCount, const zkVariantS* params,
+                              zkVariantS* result, zkIUnknown** errorOut) {
   proxyAutoParaListC args(paramCount);
   proxyAutoTypeCastC value;
   str context;
@@ -293,8 +283,7 @@ uint32_t proxyObjectC::Invoke(const char* name, uint32_t kind, uint32_t paramCou
   }
   if (description.length() == 0) description = "Object call failed";
   if (errorOut != nullptr) {
-    proxyCallErrorC* error =
-        proxyCallErrorC::create(description.c_str(), context.c_str(), innerError.get());
+    proxyCallErrorC* error = proxyCallErrorC::create(description.c_str(), context.c_str(), innerError.get());
     if (error != nullptr) error->AddRef();
     *errorOut = error;
   }

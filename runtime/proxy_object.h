@@ -92,31 +92,28 @@ class proxyObjectC : public zkIDispatch, public memManInterfaceC, public raVodRe
   uint32_t QueryInterface(const zkIIDS* id, void** out) override;
   uint32_t AddRef() override;
   uint32_t Release() override;
-  uint32_t Invoke(const char* name, uint32_t kind, uint32_t paramCount,
-                  const zkVariantS* params, zkVariantS* result,
+  uint32_t Invoke(const char* name, uint32_t kind, uint32_t paramCount, const zkVariantS* params, zkVariantS* result,
                   zkIUnknown** errorOut) override;
 
   // Hooks of the nested interfaces; derived classes may override them.
-  virtual const char* getNativeTypeName();  // run-time type name of proxyObjectC*
-  virtual void* getNativeObject();           // the object itself
-  virtual uint32_t onExtConnNotify(uint32_t value);                 // 0
+  virtual const char* getNativeTypeName();                             // run-time type name of proxyObjectC*
+  virtual void* getNativeObject();                                     // the object itself
+  virtual uint32_t onExtConnNotify(uint32_t value);                    // 0
   virtual uint32_t onExtConnNotify2(uint32_t first, uint32_t second);  // 0
-  virtual uint32_t onExtConnQuery(uint32_t* value);                 // *value = 1, 0
+  virtual uint32_t onExtConnQuery(uint32_t* value);                    // *value = 1, 0
 
   // Runs the first fitting row (see proxy_object.cpp). Answers 1 when a
   // handler ran to its end, 0 when none did. Exceptions other than
   // proxyAutoTypeCastExceptionC propagate.
-  uint32_t tryCall(const char* name, uint32_t kind, proxyAutoParaListC& args,
-                   proxyAutoTypeCastC& result);
+  uint32_t tryCall(const char* name, uint32_t kind, proxyAutoParaListC& args, proxyAutoTypeCastC& result);
   // tryCall, then the fallbacks through the default member and the property
   // of the same name. Answers 1 on success, 0 on failure.
-  uint32_t callMember(const char* name, uint32_t kind, proxyAutoParaListC& args,
-                      proxyAutoTypeCastC& result);
+  uint32_t callMember(const char* name, uint32_t kind, proxyAutoParaListC& args, proxyAutoTypeCastC& result);
   // Calls `target` with copies of every argument (current moves to the last
   // one) and the result wrapper's value as result, without an error slot.
   // Answers Invoke's status (1 when the depth limit is reached).
-  static uint32_t forwardCall(zkIDispatch* target, const char* name, uint32_t kind,
-                              proxyAutoParaListC& args, proxyAutoTypeCastC& result);
+  static uint32_t forwardCall(zkIDispatch* target, const char* name, uint32_t kind, proxyAutoParaListC& args,
+                              proxyAutoTypeCastC& result);
 
   const proxyMethodTableS& methodTable() const { return methods; }
   void* handlerOwner() const { return owner; }

@@ -30,9 +30,7 @@ class raVodRefObjectC {
 
   // Current count, for diagnostics and tests only; another thread may change
   // it at any moment.
-  uint32_t currentRefCount() const {
-    return refCount.load(std::memory_order_relaxed);
-  }
+  uint32_t currentRefCount() const { return refCount.load(std::memory_order_relaxed); }
 
  protected:
   raVodRefObjectC() : refCount(0) {}
@@ -40,24 +38,19 @@ class raVodRefObjectC {
 
   // Adds one reference; answers the count the increment produced. Relaxed is
   // enough: taking a reference needs no ordering with other memory.
-  uint32_t incrementRefCount() {
-    return refCount.fetch_add(1, std::memory_order_relaxed) + 1;
-  }
+  uint32_t incrementRefCount() { return refCount.fetch_add(1, std::memory_order_relaxed) + 1; }
 
   // Takes one reference off; answers the count the decrement produced.
   // Acquire-release so that every write made through other references
   // happens before the destruction that a result of 0 triggers.
-  uint32_t decrementRefCount() {
-    return refCount.fetch_sub(1, std::memory_order_acq_rel) - 1;
-  }
+  uint32_t decrementRefCount() { return refCount.fetch_sub(1, std::memory_order_acq_rel) - 1; }
 
  private:
   std::atomic<uint32_t> refCount;  // references held on the object
 };
 
 static_assert(sizeof(raVodRefObjectC) == 4, "refCount is one 32-bit counter");
-static_assert(std::atomic<uint32_t>::is_always_lock_free,
-              "reference counts need a lock-free 32-bit atomic");
+static_assert(std::atomic<uint32_t>::is_always_lock_free, "reference counts need a lock-free 32-bit atomic");
 
 template <class Impl, class Iface, const zkIIDS* Id>
 class defRAVODWrapperT : public Iface, public virtual raVodRefObjectC {
@@ -76,8 +69,7 @@ class defRAVODWrapperT : public Iface, public virtual raVodRefObjectC {
   uint32_t AddRef() override { return incrementRefCount(); }
 
   uint32_t Release() override {
-    static_assert(!std::is_destructible<Impl>::value,
-                  "reference-counted classes need a non-public destructor");
+    static_assert(!std::is_destructible<Impl>::value, "reference-counted classes need a non-public destructor");
     const uint32_t remaining = decrementRefCount();
     if (remaining == 0) delete this;
     return remaining;

@@ -27,9 +27,7 @@ int32_t doubleToInt(double d) {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool isBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 // Parses a decimal floating-point text: leading white space, an optional
 // sign, digits with an optional decimal point, an optional exponent, and
@@ -181,14 +179,22 @@ uint32_t invokeDefaultMember(const zkVariantS& object, zkVariantS& result) {
 
 const char* zkVariantTagName(uint32_t tag) {
   switch (tag) {
-    case zkVarEmpty: return "zkVarEmpty";
-    case zkVarInt: return "zkVarInt";
-    case zkVarDouble: return "zkVarDouble";
-    case zkVarString: return "zkVarString";
-    case zkVarObject: return "zkVarObject";
-    case zkVarBool: return "zkVarBool";
-    case zkVarArray: return "zkVarArray";
-    default: return "unknown";
+    case zkVarEmpty:
+      return "zkVarEmpty";
+    case zkVarInt:
+      return "zkVarInt";
+    case zkVarDouble:
+      return "zkVarDouble";
+    case zkVarString:
+      return "zkVarString";
+    case zkVarObject:
+      return "zkVarObject";
+    case zkVarBool:
+      return "zkVarBool";
+    case zkVarArray:
+      return "zkVarArray";
+    default:
+      return "unknown";
   }
 }
 
@@ -396,10 +402,6 @@ bool variantArrayC::resize(uint64_t n) {
   return true;
 }
 
-zkVariantS* variantArrayC::at(uint64_t i) {
-  return i < count ? &pages[i / 8]->items[i % 8] : nullptr;
-}
+zkVariantS* variantArrayC::at(uint64_t i) { return i < count ? &pages[i / 8]->items[i % 8] : nullptr; }
 
-const zkVariantS* variantArrayC::at(uint64_t i) const {
-  return i < count ? &pages[i / 8]->items[i % 8] : nullptr;
-}
+const zkVariantS* variantArrayC::at(uint64_t i) const { return i < count ? &pages[i / 8]->items[i % 8] : nullptr; }

@@ -143,7 +143,7 @@ class variantArrayC : public memManInterfaceC {
  private:
   class pageC;
 
-  uint64_t count;       // elements in use
-  pageC** pages;        // page table, pageCount entries
-  uint64_t pageCount;   // pages created
+  uint64_t count;      // elements in use
+  pageC** pages;       // page table, pageCount entries
+  uint64_t pageCount;  // pages created
 };

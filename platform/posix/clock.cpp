@@ -1,8 +1,8 @@
 // Clocks for POSIX: the monotonic clock stands in for the performance
 // counter; the real-time clock is converted to file-time units.
-#include <time.h>
-
 #include "platform/clock.h"
+
+#include <time.h>
 
 namespace {
 // Seconds from 1601-01-01 to 1970-01-01, both UTC.

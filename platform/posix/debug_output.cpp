@@ -1,9 +1,10 @@
 // Debugger output on POSIX: standard error, unbuffered.
 #include "platform/debug_output.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 void debugOutputWrite(const char* text) {
   if (text == nullptr) return;

@@ -1,7 +1,7 @@
 // The runtime environment for POSIX: getenv, setenv and unsetenv.
-#include <stdlib.h>
-
 #include "platform/environment.h"
+
+#include <stdlib.h>
 
 const char* getRuntimeEnvironmentVariable(const char* name) { return getenv(name); }
 

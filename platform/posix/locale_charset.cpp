@@ -16,12 +16,24 @@ struct charsetAliasS {
 // C libraries spell some character sets their own way; these are the
 // spellings seen on glibc, musl and the BSDs.
 const charsetAliasS kAliases[] = {
-    {"ANSI_X3.4-1968", "ASCII"}, {"646", "ASCII"},         {"US-ASCII", "ASCII"},
-    {"utf8", "UTF-8"},           {"UTF8", "UTF-8"},         {"ISO8859-1", "ISO-8859-1"},
-    {"ISO8859-2", "ISO-8859-2"}, {"ISO8859-5", "ISO-8859-5"}, {"ISO8859-7", "ISO-8859-7"},
-    {"ISO8859-9", "ISO-8859-9"}, {"ISO8859-15", "ISO-8859-15"}, {"eucJP", "EUC-JP"},
-    {"eucKR", "EUC-KR"},         {"eucCN", "GB2312"},       {"eucTW", "EUC-TW"},
-    {"SJIS", "SHIFT_JIS"},       {"BIG5-HKSCS", "BIG5-HKSCS"}, {"GB18030", "GB18030"},
+    {"ANSI_X3.4-1968", "ASCII"},
+    {"646", "ASCII"},
+    {"US-ASCII", "ASCII"},
+    {"utf8", "UTF-8"},
+    {"UTF8", "UTF-8"},
+    {"ISO8859-1", "ISO-8859-1"},
+    {"ISO8859-2", "ISO-8859-2"},
+    {"ISO8859-5", "ISO-8859-5"},
+    {"ISO8859-7", "ISO-8859-7"},
+    {"ISO8859-9", "ISO-8859-9"},
+    {"ISO8859-15", "ISO-8859-15"},
+    {"eucJP", "EUC-JP"},
+    {"eucKR", "EUC-KR"},
+    {"eucCN", "GB2312"},
+    {"eucTW", "EUC-TW"},
+    {"SJIS", "SHIFT_JIS"},
+    {"BIG5-HKSCS", "BIG5-HKSCS"},
+    {"GB18030", "GB18030"},
 };
 
 }  // namespace

@@ -1,7 +1,7 @@
 // lockC backend for POSIX: a recursive pthread mutex in the opaque storage.
-#include <pthread.h>
-
 #include "platform/lock.h"
+
+#include <pthread.h>
 
 static_assert(sizeof(pthread_mutex_t) <= lockC::sectionSize, "pthread_mutex_t must fit lockC's storage");
 static_assert(alignof(pthread_mutex_t) <= 8, "pthread_mutex_t must fit lockC's alignment");

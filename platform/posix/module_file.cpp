@@ -1,5 +1,7 @@
 // Module lookup for POSIX: the loaded objects of the current process, as the
 // dynamic linker lists them.
+#include "platform/module_file.h"
+
 #include <limits.h>
 #include <link.h>
 #include <unistd.h>
@@ -7,7 +9,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/module_file.h"
 #include "platform/process.h"
 
 namespace {

@@ -1,10 +1,10 @@
 // Process queries for POSIX.
+#include "platform/process.h"
+
 #include <signal.h>
 #include <unistd.h>
 
 #include <climits>
-
-#include "platform/process.h"
 
 std::uint32_t processCurrentId() { return static_cast<std::uint32_t>(getpid()); }
 

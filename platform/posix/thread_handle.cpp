@@ -9,8 +9,8 @@
 // heap: the heap's per-thread table identifies threads through these handles.
 #include <pthread.h>
 #include <sched.h>
-#include <unistd.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <new>
@@ -25,14 +25,14 @@ namespace {
 
 struct threadRecordS {
   std::atomic<std::uint32_t> references;  // open handles, plus one for the thread's holder while it runs
-  std::uint32_t threadId;                 // the thread's kernel id; for a thread we start, set by the thread itself under endMutex
-  bool idKnown;                           // threadId is set; guarded by endMutex, signalled on endSignal
-  std::atomic<bool> ended;                // set once, when the thread exits
-  std::uint32_t exitCode;                 // valid once ended; guarded by endMutex before
-  std::atomic<bool> reapPending;          // a joinable pthread started by us, not yet joined or detached
-  pthread_t thread;                       // the thread; valid while not ended or while reapPending
-  pthread_mutex_t endMutex;               // orders ended/exitCode with waiters and terminate
-  pthread_cond_t endSignal;               // broadcast when ended is set
+  std::uint32_t threadId;   // the thread's kernel id; for a thread we start, set by the thread itself under endMutex
+  bool idKnown;             // threadId is set; guarded by endMutex, signalled on endSignal
+  std::atomic<bool> ended;  // set once, when the thread exits
+  std::uint32_t exitCode;   // valid once ended; guarded by endMutex before
+  std::atomic<bool> reapPending;  // a joinable pthread started by us, not yet joined or detached
+  pthread_t thread;               // the thread; valid while not ended or while reapPending
+  pthread_mutex_t endMutex;       // orders ended/exitCode with waiters and terminate
+  pthread_cond_t endSignal;       // broadcast when ended is set
 };
 
 struct startBlockS {
@@ -255,9 +255,7 @@ void threadHandleClose(void* handle) {
   if (handle) releaseReference(recordOf(handle));
 }
 
-bool threadHandleIsRunning(void* handle) {
-  return handle && !recordOf(handle)->ended.load(std::memory_order_acquire);
-}
+bool threadHandleIsRunning(void* handle) { return handle && !recordOf(handle)->ended.load(std::memory_order_acquire); }
 
 bool threadHandleExitCode(void* handle, std::uint32_t& code) {
   if (!handle) return false;

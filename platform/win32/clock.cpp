@@ -1,7 +1,7 @@
 // Clocks for Windows: QueryPerformanceCounter and the system file time.
-#include <windows.h>
-
 #include "platform/clock.h"
+
+#include <windows.h>
 
 std::int64_t readPerformanceCounter() {
   LARGE_INTEGER counter;

@@ -1,8 +1,8 @@
 // The runtime environment for Windows: the C runtime's getenv and _putenv_s,
 // which keeps the runtime's copy and the process environment in step.
-#include <stdlib.h>
-
 #include "platform/environment.h"
+
+#include <stdlib.h>
 
 const char* getRuntimeEnvironmentVariable(const char* name) { return getenv(name); }
 

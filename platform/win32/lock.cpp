@@ -1,7 +1,7 @@
 // lockC backend for Windows: a critical section in the opaque storage.
-#include <windows.h>
-
 #include "platform/lock.h"
+
+#include <windows.h>
 
 static_assert(sizeof(CRITICAL_SECTION) == lockC::sectionSize, "lockC's storage is one CRITICAL_SECTION");
 static_assert(alignof(CRITICAL_SECTION) <= 8, "CRITICAL_SECTION must fit lockC's alignment");

@@ -1,8 +1,9 @@
 // Module lookup for Windows through the process status functions.
-#include <windows.h>
-#include <psapi.h>
-
 #include "platform/module_file.h"
+
+#include <psapi.h>
+#include <windows.h>
+
 #include "platform/process.h"
 
 namespace {

@@ -30,14 +30,13 @@ void moduleLoadError(char* buffer, size_t size) {
   buffer[0] = '\0';
   if (tLastError == 0) return;
   char text[256];
-  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                      nullptr, tLastError, 0, text, sizeof text, nullptr);
+  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, tLastError,
+                                      0, text, sizeof text, nullptr);
   // System messages end with a line break; the caller prints its own.
   DWORD end = length;
   while (end > 0 && (text[end - 1] == '\r' || text[end - 1] == '\n' || text[end - 1] == ' ')) --end;
   text[end] = '\0';
-  snprintf(buffer, size, "error %lu%s%s", static_cast<unsigned long>(tLastError),
-           end > 0 ? ": " : "", text);
+  snprintf(buffer, size, "error %lu%s%s", static_cast<unsigned long>(tLastError), end > 0 ? ": " : "", text);
 }
 
 const char* moduleFileSuffix() { return ".dll"; }

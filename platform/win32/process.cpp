@@ -1,7 +1,7 @@
 // Process queries for Windows.
-#include <windows.h>
-
 #include "platform/process.h"
+
+#include <windows.h>
 
 namespace {
 constexpr DWORD queryAndDuplicateAccess = 0x440;  // PROCESS_QUERY_INFORMATION | PROCESS_DUP_HANDLE

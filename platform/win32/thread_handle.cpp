@@ -1,9 +1,9 @@
 // Thread handles for Windows: kernel thread handles duplicated with full
 // access, and threads started through the runtime library.
-#include <windows.h>
-#include <process.h>
-
 #include "platform/thread_handle.h"
+
+#include <process.h>
+#include <windows.h>
 
 namespace {
 

@@ -14,14 +14,24 @@ std::string shown(const std::string& bytes) { return bytes == "FAIL" ? bytes : h
 TEST(CharsetConverter, MatchesDirectLibiconv) {
   // ConvertString stops at the first zero byte; UTF-32 "a" takes exactly 8
   // bytes per input byte; the last four rows end in invalid or incomplete input.
-  const struct { const char* from; const char* to; std::string text; } cases[] = {
-      {"ISO-8859-1", "UTF-8", "caf\xE9 \xA0\xFF"}, {"UTF-8", "ISO-8859-1", "caf\xC3\xA9"},
-      {"CP1252", "UTF-8", "\x80 \x85 \x93quoted\x94"}, {"CP856", "UTF-8", "\x80\x9A"},
+  const struct {
+    const char* from;
+    const char* to;
+    std::string text;
+  } cases[] = {
+      {"ISO-8859-1", "UTF-8", "caf\xE9 \xA0\xFF"},
+      {"UTF-8", "ISO-8859-1", "caf\xC3\xA9"},
+      {"CP1252", "UTF-8", "\x80 \x85 \x93quoted\x94"},
+      {"CP856", "UTF-8", "\x80\x9A"},
       {"UTF-8", "ISO-2022-JP", "\xE6\x97\xA5\xE6\x9C\xAC"},  // stateful target, no closing shift
-      {"UTF-8", "ASCII//TRANSLIT", "\xC2\xBC \xE2\x80\xA6"}, {"ISO-8859-1", "UTF-16", "ab"},
-      {"ISO-8859-1", "UTF-32", "a"}, {"ISO-8859-1", "UTF-8", std::string("a\0b", 3)},
-      {"UTF-8", "ISO-8859-1", "abc\xC3"}, {"UTF-8", "ISO-8859-1", "abc\xFF"},
-      {"UTF-8", "ASCII", "caf\xC3\xA9"}, {"UTF-16BE", "UTF-8", std::string("\x00\x61\x00", 3)},
+      {"UTF-8", "ASCII//TRANSLIT", "\xC2\xBC \xE2\x80\xA6"},
+      {"ISO-8859-1", "UTF-16", "ab"},
+      {"ISO-8859-1", "UTF-32", "a"},
+      {"ISO-8859-1", "UTF-8", std::string("a\0b", 3)},
+      {"UTF-8", "ISO-8859-1", "abc\xC3"},
+      {"UTF-8", "ISO-8859-1", "abc\xFF"},
+      {"UTF-8", "ASCII", "caf\xC3\xA9"},
+      {"UTF-16BE", "UTF-8", std::string("\x00\x61\x00", 3)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.from) + " -> " + c.to + ": " + hexBytes(c.text));
@@ -44,7 +54,12 @@ TEST(CharsetConverter, OneLibraryCallIntoEightBytesPerInputByteAndBufferBounds) 
   EXPECT_EQ("zkVarString \"\"", describe(empty));
   EXPECT_EQ("", convertString(converter.get(), ""));
   EXPECT_EQ(0, probe.converts) << "empty text needs no library call";
-  EXPECT_EQ("Gr\xC3\xBC\xC3\x9F" "e", convertString(converter.get(), "Gr\xFC\xDF" "e"));
+  EXPECT_EQ(
+      "Gr\xC3\xBC\xC3\x9F"
+      "e",
+      convertString(converter.get(),
+                    "Gr\xFC\xDF"
+                    "e"));
   EXPECT_EQ(1, probe.converts);
   EXPECT_EQ(8u * 5, probe.lastCapacity);
   EXPECT_EQ("FAIL", convertBuffer(converter.get(), "\xE9\xE9", 3));
@@ -69,9 +84,11 @@ TEST(CharsetConverter, SuccessiveCallsKeepTheStateUntilReset) {
   // "RESET" gives Reset's status. A mark starts each state only; HTML encoding
   // keeps a later call's first character, decoding lets no mark through.
   using callsT = std::vector<std::pair<std::string, std::string>>;  // input, expected
-  const struct { const char *from, *to; callsT calls; } cases[] = {
-      {"ISO-8859-1", "UTF-16",
-       {{"RESET", "0"}, {"a", "\xFE\xFF"}, {"b", ""}, {"RESET", "0"}, {"c", "\xFE\xFF"}}},
+  const struct {
+    const char *from, *to;
+    callsT calls;
+  } cases[] = {
+      {"ISO-8859-1", "UTF-16", {{"RESET", "0"}, {"a", "\xFE\xFF"}, {"b", ""}, {"RESET", "0"}, {"c", "\xFE\xFF"}}},
       {"ISO-8859-1", "HTML", {{"a", "a"}, {"\xE9x", "&eacute;x"}, {"RESET", "0"}, {"c", "c"}}},
       {"UTF-8", "HTML", {{"a\xFF", "FAIL"}, {"b", "b"}}},  // the mark came with 'a'
       {"UTF-8", "HTML", {{"\xEF\xBB\xBFx", "&#xfeff;x"}, {"\xEF\xBB\xBF", "&#xfeff;"}}},

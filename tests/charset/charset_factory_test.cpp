@@ -12,13 +12,16 @@ using namespace charsettest;
 TEST(OpenConverter, PseudoCharsetCombinations) {
   // kind: "fails", "plain", "encodes" or "decodes", and "+tags";
   // library: the names handed to iconv_open ("": not called).
-  const struct { const char *from, *to, *kind, *library; } cases[] = {
+  const struct {
+    const char *from, *to, *kind, *library;
+  } cases[] = {
       {"ISO-8859-1", "UTF-8", "plain", "ISO-8859-1 -> UTF-8"},
       {"ISO-8859-1", "HTML", "encodes", "ISO-8859-1 -> UTF-16"},
       {"HTML", "UTF-8", "decodes", "UTF-16 -> UTF-8"},
       {"ISO-8859-1", "HTMLWITHTAGS", "encodes+tags", "ISO-8859-1 -> UTF-16"},
       {"HTMLWITHTAGS", "UTF-8", "decodes+tags", "UTF-16 -> UTF-8"},
-      {"HTML", "HTML", "fails", ""}, {"HTMLWITHTAGS", "HTMLWITHTAGS", "fails", ""},
+      {"HTML", "HTML", "fails", ""},
+      {"HTMLWITHTAGS", "HTMLWITHTAGS", "fails", ""},
       {"HTML", "HTMLWITHTAGS", "encodes+tags", "UTF-16 -> UTF-16"},
       {"HTMLWITHTAGS", "HTML", "decodes+tags", "UTF-16 -> UTF-16"},
       // Letter case counts: these names go to the library unchanged.
@@ -39,24 +42,34 @@ TEST(OpenConverter, PseudoCharsetCombinations) {
     converter.attach(static_cast<zkICharsetConverter*>(answer));
     auto* object = static_cast<prxbasezkICharsetConverterC*>(converter.get());
     auto* html = dynamic_cast<prxbasezkIHtmlConverterC*>(object);
-    const std::string kind = status != 0 ? "fails" : html == nullptr ? "plain"
-        : std::string(html->encodes() ? "encodes" : "decodes") + (html->hasTags() ? "+tags" : "");
+    const std::string kind =
+        status != 0       ? "fails"
+        : html == nullptr ? "plain"
+                          : std::string(html->encodes() ? "encodes" : "decodes") + (html->hasTags() ? "+tags" : "");
     EXPECT_EQ(c.kind, kind);
-    if (object != nullptr) { EXPECT_EQ(1u, object->currentRefCount()) << "a reference too many"; }
+    if (object != nullptr) {
+      EXPECT_EQ(1u, object->currentRefCount()) << "a reference too many";
+    }
   }
 }
 
-zkVariantS text(const std::string& value) { zkVariantS v; v.setString(value.c_str()); return v; }
-zkVariantS integer(int32_t value) { zkVariantS v; v.setInt(value); return v; }
+zkVariantS text(const std::string& value) {
+  zkVariantS v;
+  v.setString(value.c_str());
+  return v;
+}
+zkVariantS integer(int32_t value) {
+  zkVariantS v;
+  v.setInt(value);
+  return v;
+}
 
 // describe() of Invoke's result, or for the usual failure (status 1, result
 // untouched, "Object call failed") "failed: " and the error's context.
-std::string invoke(zkIDispatch* object, const char* name, uint32_t kind,
-                   std::vector<zkVariantS> args) {
+std::string invoke(zkIDispatch* object, const char* name, uint32_t kind, std::vector<zkVariantS> args) {
   zkVariantS result;
   zkIUnknown* error = nullptr;
-  const uint32_t status =
-      object->Invoke(name, kind, static_cast<uint32_t>(args.size()), args.data(), &result, &error);
+  const uint32_t status = object->Invoke(name, kind, static_cast<uint32_t>(args.size()), args.data(), &result, &error);
   std::string outcome = describe(result);
   zkInterfacePtrT<zkIComException> exception;
   if (error != nullptr && exception.query(error, zkIID_IException) == 0) {
@@ -75,10 +88,13 @@ std::string invoke(zkIDispatch* object, const char* name, uint32_t kind,
 TEST(CharsetComponent, Members) {
   const uint32_t get = kindPropertyGet, call = kindMethod;
   const std::string locale = locale_charset();
-  const struct { const char* member; uint32_t kind; std::vector<zkVariantS> args;
-                 std::string expected; } cases[] = {
-      {"Convert", call, {text("ISO-8859-1"), text("UTF-8"), text("caf\xE9")},
-       "zkVarString \"caf\xC3\xA9\""},
+  const struct {
+    const char* member;
+    uint32_t kind;
+    std::vector<zkVariantS> args;
+    std::string expected;
+  } cases[] = {
+      {"Convert", call, {text("ISO-8859-1"), text("UTF-8"), text("caf\xE9")}, "zkVarString \"caf\xC3\xA9\""},
       {"Convert", call, {text("NO-SUCH-CHARSET"), text("UTF-8"), text("abc")}, "zkVarInt 0"},
       {"Convert", call, {text("UTF-8"), text("ISO-8859-1"), text("abc\xFF")}, "zkVarEmpty"},
       {"Convert", call, {text("ISO-8859-1"), text("UTF-8"), text("")}, "zkVarString \"\""},

@@ -32,8 +32,7 @@ inline std::string describe(const zkVariantS& v) {
 }
 
 // One direct libiconv call on `input`; false when the library fails.
-inline bool referenceConvert(const char* to, const char* from, const std::string& input,
-                             std::string* output) {
+inline bool referenceConvert(const char* to, const char* from, const std::string& input, std::string* output) {
   iconv_t handle = iconv_open(to, from);
   if (handle == invalidConversionHandle()) return false;
   output->assign(input.size() * 8 + 8, '\0');
@@ -52,7 +51,10 @@ inline bool referenceConvert(const char* to, const char* from, const std::string
 class libraryProbeC {
  public:
   libraryProbeC() : previous(setCharsetLibrary({open, convert, close})) { active = this; }
-  ~libraryProbeC() { setCharsetLibrary(previous); active = nullptr; }
+  ~libraryProbeC() {
+    setCharsetLibrary(previous);
+    active = nullptr;
+  }
 
   int opens = 0, converts = 0, closes = 0;
   bool failOpen = false;
@@ -66,8 +68,7 @@ class libraryProbeC {
     active->lastNames = std::string(from) + " -> " + to;
     return active->failOpen ? invalidConversionHandle() : gnuCharsetLibrary().open(to, from);
   }
-  static size_t convert(iconv_t handle, const char** in, size_t* inLeft, char** out,
-                        size_t* outLeft) {
+  static size_t convert(iconv_t handle, const char** in, size_t* inLeft, char** out, size_t* outLeft) {
     ++active->converts;
     active->lastCapacity = *outLeft;
     EXPECT_TRUE(isOpenConversionHandle(handle)) << "conversion on a handle that is not open";
@@ -110,12 +111,10 @@ inline std::string convertString(zkICharsetConverter* converter, const std::stri
 }
 
 // ConvertBuffer's bytes into `capacity` (+1 for the zero), or "FAIL" (length untouched).
-inline std::string convertBuffer(zkICharsetConverter* converter, const std::string& input,
-                                 uint32_t capacity) {
+inline std::string convertBuffer(zkICharsetConverter* converter, const std::string& input, uint32_t capacity) {
   std::vector<char> out(static_cast<size_t>(capacity) + 1, '\x55');
   uint32_t length = capacity;
-  if (converter->ConvertBuffer(input.data(), static_cast<uint32_t>(input.size()), out.data(),
-                               &length) != 0) {
+  if (converter->ConvertBuffer(input.data(), static_cast<uint32_t>(input.size()), out.data(), &length) != 0) {
     EXPECT_EQ(capacity, length) << "length changed by a failed call";
     return "FAIL";
   }

@@ -11,12 +11,32 @@ namespace {
 using namespace charsettest;
 
 TEST(EntityCodeForName, FixedNamesNumbersAndFailures) {
-  const struct { std::string name; uint16_t code; } cases[] = {
-      {"quot", 34}, {"amp", 38}, {"lt", 60}, {"gt", 62}, {"eacute", 233}, {"Eacute", 201},
-      {"#233", 233}, {"#xe9", 233}, {"e9", 233}, {"#x41", 65}, {"FFFF", 0xFFFF},
+  const struct {
+    std::string name;
+    uint16_t code;
+  } cases[] = {
+      {"quot", 34},
+      {"amp", 38},
+      {"lt", 60},
+      {"gt", 62},
+      {"eacute", 233},
+      {"Eacute", 201},
+      {"#233", 233},
+      {"#xe9", 233},
+      {"e9", 233},
+      {"#x41", 65},
+      {"FFFF", 0xFFFF},
       {"0x41", 65},  // 'x' at position 1 is a mode switch, not a digit
-      {"#x1000000041", 0x41}, {"#1a", 0}, {"#", 0}, {"#x", 0}, {"", 0}, {"AMP", 0}, {"x41", 0},
-      {"4#1", 0}, {std::string("amp\0x", 5), 0}, {std::string("41\0", 3), 0},  // zero bytes
+      {"#x1000000041", 0x41},
+      {"#1a", 0},
+      {"#", 0},
+      {"#x", 0},
+      {"", 0},
+      {"AMP", 0},
+      {"x41", 0},
+      {"4#1", 0},
+      {std::string("amp\0x", 5), 0},
+      {std::string("41\0", 3), 0},  // zero bytes
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -39,12 +59,15 @@ TEST(HtmlCodec, WorstCasesFitTheirBounds) {
 }
 
 TEST(HtmlConverter, ConvertString) {
-  const struct { const char* from; const char* to; std::string input, expected; } cases[] = {
-      {"ISO-8859-1", "HTML", "a < b & c \"it's\" <<b>>",
-       "a &lt; b &amp; c &quot;it's&quot; &lt;&lt;b&gt;&gt;"},
+  const struct {
+    const char* from;
+    const char* to;
+    std::string input, expected;
+  } cases[] = {
+      {"ISO-8859-1", "HTML", "a < b & c \"it's\" <<b>>", "a &lt; b &amp; c &quot;it's&quot; &lt;&lt;b&gt;&gt;"},
       {"UTF-8", "HTML", "\xC3\xA9\xC2\xA0\xE2\x82\xAC\xE2\x88\xA7\xE2\x8A\xA5\xCE\xB1\xC5\x92",
        "&eacute;&nbsp;&#x20ac;&and;&perp;&alpha;&#x0152;"},
-      {"UTF-8", "HTML", "\xF0\x9F\x98\x80", "&#xd83d;&#xde00;"},  // surrogates: two entities
+      {"UTF-8", "HTML", "\xF0\x9F\x98\x80", "&#xd83d;&#xde00;"},      // surrogates: two entities
       {"UTF-8", "HTMLWITHTAGS", "<<b>>bold<</b>> a<b <<< <\xC4\xBC",  // unit 013C is no '<'
        "<b>bold</b> a&lt;b <&lt; &lt;&#x013c;"},
       // Tags stay single, bytes are Latin-1 characters, bare digits are
@@ -53,16 +76,17 @@ TEST(HtmlConverter, ConvertString) {
        "<b>caf\xC3\xA9 &lt; \xC3\x83\xC2\xA9 AAA"},
       {"HTML", "UTF-8", "&#xd83d;&#xde00;", "\xF0\x9F\x98\x80"},
       {"HTML", "UTF-8", "&#xd83d;x", "FAIL"},  // lone surrogate
-      {"HTML", "UTF-8", "a & b", "FAIL"}, {"HTML", "UTF-8", "&#X41;", "FAIL"},
-      {"HTML", "UTF-8", "&#0;", "FAIL"}, {"HTML", "UTF-8", "&#65536;", "FAIL"},
-      {"HTML", "UTF-8", "&#000000000000000065;", "FAIL"}, {"HTML", "UTF-8", "abc&", "FAIL"},
+      {"HTML", "UTF-8", "a & b", "FAIL"},
+      {"HTML", "UTF-8", "&#X41;", "FAIL"},
+      {"HTML", "UTF-8", "&#0;", "FAIL"},
+      {"HTML", "UTF-8", "&#65536;", "FAIL"},
+      {"HTML", "UTF-8", "&#000000000000000065;", "FAIL"},
+      {"HTML", "UTF-8", "abc&", "FAIL"},
       {"HTML", "UTF-8", "&amp", "FAIL"},
       {"HTML", "ISO-8859-1", "&euro;", "FAIL"},  // not in the target
       {"HTML", "CP1252", "&#x20ac;", "\x80"},
-      {"HTMLWITHTAGS", "ISO-8859-1", "<p>caf&eacute; &lt;3 &amp; <i>x</i></p>",
-       "<<p>>caf\xE9 <3 & <<i>>x<</i>><</p>>"},
-      {"ISO-8859-1", "HTMLWITHTAGS", "<<p>>caf\xE9 <3 & <<i>>x<</i>><</p>>",
-       "<p>caf&eacute; &lt;3 &amp; <i>x</i></p>"},
+      {"HTMLWITHTAGS", "ISO-8859-1", "<p>caf&eacute; &lt;3 &amp; <i>x</i></p>", "<<p>>caf\xE9 <3 & <<i>>x<</i>><</p>>"},
+      {"ISO-8859-1", "HTMLWITHTAGS", "<<p>>caf\xE9 <3 & <<i>>x<</i>><</p>>", "<p>caf&eacute; &lt;3 &amp; <i>x</i></p>"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.from) + " -> " + c.to + ": " + hexBytes(c.input));
@@ -75,7 +99,10 @@ TEST(HtmlConverter, ConvertString) {
 
 TEST(HtmlConverter, ConvertBuffer) {
   // "HTML" to "HTMLWITHTAGS" encodes UTF-16; the reverse decodes into it.
-  const std::string utf16("\xFE\xFF\x00<\x00<\x00" "b\x00>\x00>\x00\xE9", 14);
+  const std::string utf16(
+      "\xFE\xFF\x00<\x00<\x00"
+      "b\x00>\x00>\x00\xE9",
+      14);
   EXPECT_EQ("<b>&eacute;", convertBuffer(openNative("HTML", "HTMLWITHTAGS").get(), utf16, 64));
   EXPECT_EQ("FE FF 00 3C 00 3C 00 62 00 3E 00 3E",
             hexBytes(convertBuffer(openNative("HTMLWITHTAGS", "HTML").get(), "<b>", 64)));
@@ -109,10 +136,14 @@ TEST(HtmlConverter, OversizedInputsFailBeforeAnyBufferOrLibraryCall) {
 // What the encoder writes for one code unit.
 std::string expectedEntityText(uint16_t unit) {
   switch (unit) {
-    case '"': return "&quot;";
-    case '&': return "&amp;";
-    case '<': return "&lt;";
-    case '>': return "&gt;";
+    case '"':
+      return "&quot;";
+    case '&':
+      return "&amp;";
+    case '<':
+      return "&lt;";
+    case '>':
+      return "&gt;";
   }
   if (unit < 128) return std::string(1, static_cast<char>(unit));
   for (const htmlEntityS& row : htmlEntityTable) {

@@ -36,8 +36,9 @@ class scratchEnvironmentC {
       saved.emplace_back(name, value != nullptr ? std::make_unique<std::string>(value) : nullptr);
       unset(name);
     }
-    path = fs::temp_directory_path() / ("zkct-" + std::to_string(threadIdentC::currentId()) + "-" +
-                                        std::to_string(readSystemFileTime() & 0xFFFFFF) + "-" + std::to_string(serial++));
+    path =
+        fs::temp_directory_path() / ("zkct-" + std::to_string(threadIdentC::currentId()) + "-" +
+                                     std::to_string(readSystemFileTime() & 0xFFFFFF) + "-" + std::to_string(serial++));
     fs::create_directories(path);
     set("temp", path.string().c_str());
   }
@@ -79,7 +80,10 @@ linesT traceLines(const std::string& name, bool withThreadId = false) {
     const std::size_t idStart = line.find(';', line.find(';') + 1) + 1;
     const std::size_t idEnd = idStart == 0 ? std::string::npos : line.find(';', idStart);
     const bool whole = end != std::string::npos && idEnd != std::string::npos && line.find('\n') == std::string::npos;
-    if (!whole) { ADD_FAILURE() << "line " << lines.size() + 1 << ": not a trace line and line end: " << line; break; }
+    if (!whole) {
+      ADD_FAILURE() << "line " << lines.size() + 1 << ": not a trace line and line end: " << line;
+      break;
+    }
     lines.push_back(line.substr(withThreadId ? idStart : idEnd + 1));
   }
   return lines;
@@ -92,11 +96,20 @@ std::string pointRest(int line) { return std::string(sourceFile) + ";" + std::to
 // Without a reason nothing is written, not even at destruction. value: "ZKCODETRACK", read at every flush
 // (null: not set); name: set after "configured.txt" (null: none set), a reason to write too.
 TEST(CodeTrack, FlushWritesOnlyWhenAskedTo) {
-  const struct rowS { const char *value, *name; bool writes; } rows[] = {
-      {nullptr, nullptr, false}, {"0", nullptr, false}, {"1", nullptr, true}, {"x1", nullptr, false},
-      {" 2", nullptr, true}, {"-3", nullptr, true},  // white space and a sign, as atoi takes them
-      {"4294967296", nullptr, true}, {"99999999999999999999", nullptr, true},  // beyond int: not 0
-      {nullptr, "configured.txt", true}, {nullptr, "", false},  // "": back to the default rules
+  const struct rowS {
+    const char *value, *name;
+    bool writes;
+  } rows[] = {
+      {nullptr, nullptr, false},
+      {"0", nullptr, false},
+      {"1", nullptr, true},
+      {"x1", nullptr, false},
+      {" 2", nullptr, true},
+      {"-3", nullptr, true},  // white space and a sign, as atoi takes them
+      {"4294967296", nullptr, true},
+      {"99999999999999999999", nullptr, true},  // beyond int: not 0
+      {nullptr, "configured.txt", true},
+      {nullptr, "", false},  // "": back to the default rules
   };
   for (const rowS& row : rows) {
     SCOPED_TRACE(std::string("ZKCODETRACK ") + (row.value ? row.value : "-") + ", name " + (row.name ? row.name : "-"));
@@ -104,30 +117,43 @@ TEST(CodeTrack, FlushWritesOnlyWhenAskedTo) {
     const std::string configured = environment.fileIn("configured.txt");
     const bool named = row.name != nullptr && *row.name != 0;
     auto manager = newTestManager();
-    if (row.name != nullptr) { manager->setFileName(configured.c_str()); if (!named) manager->setFileName(""); }
+    if (row.name != nullptr) {
+      manager->setFileName(configured.c_str());
+      if (!named) manager->setFileName("");
+    }
     manager->point(sourceFile, 1);
     if (row.value != nullptr) environment.set("ZKCODETRACK", row.value);  // seen by the flush at destruction
     manager.reset();
     const std::string written = named ? configured : environment.defaultTraceFile();
     EXPECT_EQ(fs::exists(configured), named);
     ASSERT_EQ(fs::exists(written), row.writes);
-    if (row.writes) { EXPECT_EQ(traceLines(written), linesT{pointRest(1)}); }
+    if (row.writes) {
+      EXPECT_EQ(traceLines(written), linesT{pointRest(1)});
+    }
   }
 }
 
 TEST(CodeTrack, DirectoryIsTheFirstNonEmptyVariable) {
   // Upper-case names are set only where the lower-case one (the same on Windows) is absent.
   const char* const names[] = {"temp", "tmp", "TEMP", "TMP"};
-  const struct rowS { const char* values[4]; const char* expected; } rows[] = {  // null: the platform default
-      {{"A", "B", nullptr, nullptr}, "A/"}, {{"A/", nullptr, nullptr, nullptr}, "A/"},  // "temp" first
-      {{"", "B", nullptr, nullptr}, "B/"}, {{nullptr, nullptr, "C", "D"}, "C/"},  // "" skipped; "TEMP" before "TMP"
-      {{nullptr, nullptr, nullptr, "D\\"}, "D\\"}, {{nullptr, nullptr, nullptr, nullptr}, nullptr},  // "D\\" kept
+  const struct rowS {
+    const char* values[4];
+    const char* expected;
+  } rows[] = {
+      // null: the platform default
+      {{"A", "B", nullptr, nullptr}, "A/"},
+      {{"A/", nullptr, nullptr, nullptr}, "A/"},  // "temp" first
+      {{"", "B", nullptr, nullptr}, "B/"},
+      {{nullptr, nullptr, "C", "D"}, "C/"},  // "" skipped; "TEMP" before "TMP"
+      {{nullptr, nullptr, nullptr, "D\\"}, "D\\"},
+      {{nullptr, nullptr, nullptr, nullptr}, nullptr},  // "D\\" kept
   };
   for (const rowS& row : rows) {
     SCOPED_TRACE(std::string("expected ") + (row.expected != nullptr ? row.expected : "(default)"));
     scratchEnvironmentC environment;
     environment.unset("temp");
-    for (int i = 0; i < 4; ++i) if (row.values[i] != nullptr) environment.set(names[i], row.values[i]);
+    for (int i = 0; i < 4; ++i)
+      if (row.values[i] != nullptr) environment.set(names[i], row.values[i]);
     EXPECT_EQ(std::string(codeTrackDirectory().c_str()), row.expected ? row.expected : defaultTempDirectory());
   }
 }
@@ -200,7 +226,7 @@ TEST(CodeTrack, FramesCloseWithTheirOwnFileLineAndName) {
     expected[39 - i] = head + "Leave" + tail;
   }
   for (int i = 0; i < 21; ++i) manager->frameLeave();  // the last finds no frame
-  manager->frameEnter("g.cpp", 40, nullptr);  // popped pages stay: no stale name
+  manager->frameEnter("g.cpp", 40, nullptr);           // popped pages stay: no stale name
   manager->frameLeave();
   expected.insert(expected.end(), {"g.cpp;40;Frame Enter", "g.cpp;40;Frame Leave"});
   manager->forcedFlush();
@@ -213,10 +239,11 @@ TEST(CodeTrack, RecordsFromSeveralThreadsAllArrive) {
   constexpr int threadCount = 4, recordsPerThread = 500;
   std::uint32_t threadIds[threadCount] = {};
   std::vector<std::thread> threads;
-  for (int t = 0; t < threadCount; ++t) threads.emplace_back([&, t] {
-    threadIds[t] = threadIdentC::currentId();
-    for (int i = 0; i < recordsPerThread; ++i) manager->point(sourceFile, t * 1000 + i, "x");
-  });
+  for (int t = 0; t < threadCount; ++t)
+    threads.emplace_back([&, t] {
+      threadIds[t] = threadIdentC::currentId();
+      for (int i = 0; i < recordsPerThread; ++i) manager->point(sourceFile, t * 1000 + i, "x");
+    });
   for (std::thread& thread : threads) thread.join();
   manager->forcedFlush();
   const linesT lines = traceLines(environment.defaultTraceFile(), true);
@@ -256,10 +283,19 @@ TEST(CodeTrackModule, FreeFunctionsRecordOnTheModuleManager) {
   codeTrackFlush();
   EXPECT_EQ(codeTrackGetFileName(), handedOut) << "the same name on the next flush: the text stays valid";
   codeTrackSetFileName(nullptr);
-  const linesT expectedTail = {pointRest(3), "ct.cpp;4;(x)", "ct.cpp;5;Cond=6", "ct.cpp;6;Frame Enter(frame)",
-      "ct.cpp;7;Enter Fnc", "ct.cpp;8;Done Fnc (3)", "ct.cpp;9;Done Fnc (0)(t)", "ct.cpp;6;Frame Leave(frame)", ";10;",
-      "ct.cpp;11;Cond=-1", "ct.cpp;12;Done Fnc (0)", "ct.cpp;13;Enter Fnc" /* a result shows only when done */,
-      "ct.cpp;14;Enter Fnc(in)"};
+  const linesT expectedTail = {pointRest(3),
+                               "ct.cpp;4;(x)",
+                               "ct.cpp;5;Cond=6",
+                               "ct.cpp;6;Frame Enter(frame)",
+                               "ct.cpp;7;Enter Fnc",
+                               "ct.cpp;8;Done Fnc (3)",
+                               "ct.cpp;9;Done Fnc (0)(t)",
+                               "ct.cpp;6;Frame Leave(frame)",
+                               ";10;",
+                               "ct.cpp;11;Cond=-1",
+                               "ct.cpp;12;Done Fnc (0)",
+                               "ct.cpp;13;Enter Fnc" /* a result shows only when done */,
+                               "ct.cpp;14;Enter Fnc(in)"};
   const linesT written = traceLines(configured);
   ASSERT_GE(written.size(), expectedTail.size());
   EXPECT_EQ(linesT(written.end() - expectedTail.size(), written.end()), expectedTail);

@@ -38,7 +38,11 @@ class fakeFactoryC final : public zkIComClassFactory {
 // engine ends; createObject hands the class name over counted or uncounted.
 TEST(ReferenceEngine, RegistrationsAndCreateObject) {
   const std::string tooLong(36, 'x');
-  const struct { const char* name; bool counted, accepts; const char* asked; } cases[] = {
+  const struct {
+    const char* name;
+    bool counted, accepts;
+    const char* asked;
+  } cases[] = {
       {"rozorevo.charsetconvert", true, true, "rozorevo.charsetconvert length 23"},
       {"ROZOREVO.CHARSETCONVERT", false, true, "ROZOREVO.CHARSETCONVERT length 0"},
       {"rozorevo.other", false, false, "rozorevo.other length 0"},

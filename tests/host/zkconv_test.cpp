@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
 #include "tests/support/hex_bytes.h"
 
 namespace {
@@ -23,7 +24,10 @@ void writeFile(const std::string& path, const std::string& text) { std::ofstream
 
 bool fileExists(const std::string& path) { return std::ifstream(path).good(); }
 
-struct runS { int status; std::string output, errors; };
+struct runS {
+  int status;
+  std::string output, errors;
+};
 
 // Runs zkconv on the module beside the test; its three streams are files in the working directory.
 runS runZkconv(std::vector<std::string> args, const std::string& standardInput = "") {
@@ -56,12 +60,16 @@ class Zkconv : public ::testing::Test {
 
 TEST_F(Zkconv, ConvertsBothWays) {
   // input: standard input, read when no file is named.
-  const struct { std::vector<std::string> args; std::string input, expected; } cases[] = {
+  const struct {
+    std::vector<std::string> args;
+    std::string input, expected;
+  } cases[] = {
       {{"-f", "UTF-8", "-t", "HTML", sample}, "", "caf&eacute; &lt;b&gt; &amp; &#x20ac;\n"},
       {{"--from-code=UTF-8", "--to-code=HTML", "--dispatch", sample}, "", "caf&eacute; &lt;b&gt; &amp; &#x20ac;\n"},
       {{"-f", "HTML", "-t", "UTF-8"}, "caf&eacute; &amp;lt; &#x20ac;", "caf\xc3\xa9 &lt; \xe2\x82\xac"},
       {{"-f", "HTMLWITHTAGS", "-t", "UTF-8", "-"}, "<b>x</b>", "<<b>>x<</b>>"},
-      {{"-f", "UTF-8", "-t", "HTMLWITHTAGS"}, "<<b>>x", "<b>x"}, {{"-fISO-8859-1", "-tUTF-8"}, "\xe9", "\xc3\xa9"},
+      {{"-f", "UTF-8", "-t", "HTMLWITHTAGS"}, "<<b>>x", "<b>x"},
+      {{"-fISO-8859-1", "-tUTF-8"}, "\xe9", "\xc3\xa9"},
       {{"-f", "ISO-8859-1", "-t", "UTF-16"}, "a\xe9", std::string("\xfe\xff\x00\x61\x00\xe9", 6)},
   };
   for (const auto& c : cases) {
@@ -84,10 +92,14 @@ TEST_F(Zkconv, SeveralFilesShareOneConversionState) {
 TEST_F(Zkconv, ErrorsNameTheProblem) {
   const std::string unknown = "zkconv: unknown character set conversion from ";
   const std::string invalid = "zkconv: invalid or incomplete input in ";
-  const struct { std::vector<std::string> args; std::string input, message; } cases[] = {
+  const struct {
+    std::vector<std::string> args;
+    std::string input, message;
+  } cases[] = {
       {{"-f", "NO-SUCH", "-t", "UTF-8"}, "x", unknown + "NO-SUCH to UTF-8\n"},
       {{"-f", "HTML", "-t", "HTML"}, "x", unknown + "HTML to HTML\n"},
-      {{"-f", "UTF-8", "-t", "UTF-16", sample, "missing-file.txt"}, "",
+      {{"-f", "UTF-8", "-t", "UTF-16", sample, "missing-file.txt"},
+       "",
        "zkconv: cannot open input file missing-file.txt"},
       {{"-f", "UTF-8", "-t", "ISO-8859-1", sample}, "", invalid + sample + "\n"},
       {{"-f", "HTML", "-t", "UTF-8"}, "a & b", invalid + "standard input\n"},
@@ -96,7 +108,8 @@ TEST_F(Zkconv, ErrorsNameTheProblem) {
       {{"--dispatch", "-f", "NO-SUCH", "-t", "UTF-8"}, "x", unknown + "NO-SUCH to UTF-8\n"},
       {{"--bogus"}, "", "zkconv: unknown option --bogus (see zkconv --help)\n"},
       {{"-f"}, "", "zkconv: option -f needs a value\n"},
-      {{"--module", "./no-such-module", "-f", "UTF-8", "-t", "HTML"}, "",
+      {{"--module", "./no-such-module", "-f", "UTF-8", "-t", "HTML"},
+       "",
        "zkconv: cannot load module ./no-such-module"},
   };
   for (const auto& c : cases) {

@@ -9,8 +9,12 @@
 
 namespace {
 
-struct alignas(64) cacheLineS { unsigned char bytes[64]; };
-struct alignas(4096) pageAlignedS { unsigned char bytes[100]; };
+struct alignas(64) cacheLineS {
+  unsigned char bytes[64];
+};
+struct alignas(4096) pageAlignedS {
+  unsigned char bytes[100];
+};
 
 TEST(GlobalNew, PlainFormsUseTheModulePoolAndFailuresAnswerNull) {
   const std::uint64_t before = modulePool().outstanding;

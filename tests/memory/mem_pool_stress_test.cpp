@@ -1,7 +1,5 @@
 // Several threads allocate, grow and free mixed sizes through one heap; the
 // counters return to zero and the validity walk finds nothing.
-#include "memory/mem_pool.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,13 +9,17 @@
 #include <thread>
 #include <vector>
 
+#include "memory/mem_pool.h"
+
 namespace {
 
 struct liveBlockS {
   unsigned char* p;
   std::uint64_t size;
   unsigned char fill;
-  bool intact() const { return std::all_of(p, p + size, [this](unsigned char byte) { return byte == fill; }); }
+  bool intact() const {
+    return std::all_of(p, p + size, [this](unsigned char byte) { return byte == fill; });
+  }
 };
 
 // Allocates (half of the rounds), frees and reallocates; false on a failed

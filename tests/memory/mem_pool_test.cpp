@@ -34,9 +34,9 @@ TEST(MemPoolLayout, StrideCapacityAndGuardBytePerClassAndHeader) {
   const struct rowS {
     std::uint64_t headerSize, request, stride, capacity;
   } rows[] = {
-      {plain, 0, 16, 625}, {plain, 1, 24, 416}, {plain, 8, 24, 416}, {plain, 9, 32, 312},  // classes 0, 1, 1, 2
-      {plain, 2039, 2056, 4}, {plain, 2040, 2056, 4},  // class 255: guard byte in its last byte; no guard byte
-      {located, 8, 152, 65}, {located, 2040, 2184, 4},  // the 144-byte header of location tracking
+      {plain, 0, 16, 625},    {plain, 1, 24, 416},      {plain, 8, 24, 416}, {plain, 9, 32, 312},  // classes 0, 1, 1, 2
+      {plain, 2039, 2056, 4}, {plain, 2040, 2056, 4},    // class 255: guard byte in its last byte; no guard byte
+      {located, 8, 152, 65},  {located, 2040, 2184, 4},  // the 144-byte header of location tracking
   };
   for (const rowS& row : rows) {
     SCOPED_TRACE("header " + std::to_string(row.headerSize) + ", request " + std::to_string(row.request));
@@ -101,7 +101,8 @@ TEST_F(MemPool, SlotsGoFromTheTopAndAreFreedOnce) {
   static std::string capturedOutput;
   void* keep = pool.allocate(24);
   memPageS* used = page(keep);
-  EXPECT_EQ(used->blockArea + (used->capacity - 1) * used->stride, reinterpret_cast<unsigned char*>(pool.headerOf(keep)));
+  EXPECT_EQ(used->blockArea + (used->capacity - 1) * used->stride,
+            reinterpret_cast<unsigned char*>(pool.headerOf(keep)));
   EXPECT_EQ(reinterpret_cast<std::uintptr_t>(used), owner(keep)) << std::hex << owner(keep);
   void* freed = pool.allocate(24);
   EXPECT_EQ(static_cast<unsigned char*>(keep) - used->stride, static_cast<unsigned char*>(freed));

@@ -47,10 +47,13 @@ TEST(PageMem, SortsStrAscending) {
     std::uint64_t n;
     const char* expected;
   } rows[] = {
-      {{"b", "a", "c", "a"}, 4, "a,a,b,c"}, {{"b", "a", "c", "a"}, 2, "a,b,c,a"},  // all; only the first n
+      {{"b", "a", "c", "a"}, 4, "a,a,b,c"},
+      {{"b", "a", "c", "a"}, 2, "a,b,c,a"},         // all; only the first n
       {{"x", nullptr, "", "a"}, 4, "<none>,,a,x"},  // no storage first, then ""
-      {{"B", "a", "A", "b"}, 4, "A,B,a,b"}, {{}, 0, ""},  // byte order, case-sensitive; nothing
-      {{"k", "j", "i", "h", "g", "f", "e", "d", "c", "b", "a", "q", "p", "o", "n", "m", "l", "r"}, 18,
+      {{"B", "a", "A", "b"}, 4, "A,B,a,b"},
+      {{}, 0, ""},  // byte order, case-sensitive; nothing
+      {{"k", "j", "i", "h", "g", "f", "e", "d", "c", "b", "a", "q", "p", "o", "n", "m", "l", "r"},
+       18,
        "a,b,c,d,e,f,g,h,i,j,k,l,m,n,o,p,q,r"},  // across three pages
   };
   for (const rowS& row : rows) {

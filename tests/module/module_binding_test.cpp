@@ -38,10 +38,15 @@ class recordingEngineC final : public zkIComEngineFactory {
     ++refCount;
     return 0;
   }
-  uint32_t AddRef() override { log.push_back("AddRef"); return ++refCount; }
-  uint32_t Release() override { log.push_back("Release"); return --refCount; }
-  uint32_t RegisterFactory(const zkIIDS* id, zkIUnknown* factory, uint32_t flags,
-                           uint32_t* cookie) override {
+  uint32_t AddRef() override {
+    log.push_back("AddRef");
+    return ++refCount;
+  }
+  uint32_t Release() override {
+    log.push_back("Release");
+    return --refCount;
+  }
+  uint32_t RegisterFactory(const zkIIDS* id, zkIUnknown* factory, uint32_t flags, uint32_t* cookie) override {
     log.push_back(std::string("RegisterFactory ") + id->name + " flags " + std::to_string(flags));
     (registered = factory)->AddRef();
     *cookie = 77;
@@ -67,9 +72,12 @@ class scopedVariableC {
     setRuntimeEnvironmentVariable(name, value.c_str());
   }
   ~scopedVariableC() {
-    if (saved) setRuntimeEnvironmentVariable(name, saved->c_str());
-    else unsetRuntimeEnvironmentVariable(name);
+    if (saved)
+      setRuntimeEnvironmentVariable(name, saved->c_str());
+    else
+      unsetRuntimeEnvironmentVariable(name);
   }
+
  private:
   const char* name;
   std::optional<std::string> saved;
@@ -80,15 +88,18 @@ class ModuleBinding : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(module.load(moduleFile())) << module.error(); }
 
   // The host's order: terminate, drop the module's factories, unload.
-  void TearDown() override { module.terminateAll(); engine.releaseFactories(); module.unload(); }
+  void TearDown() override {
+    module.terminateAll();
+    engine.releaseFactories();
+    module.unload();
+  }
 
   // Invokes a method with text arguments; the result as text, or "failed".
-  static std::string call(zkIDispatch* object, const char* name, std::vector<std::string> texts,
-                          zkVariantS* result) {
+  static std::string call(zkIDispatch* object, const char* name, std::vector<std::string> texts, zkVariantS* result) {
     std::vector<zkVariantS> arguments(texts.size());
     for (size_t i = 0; i < texts.size(); ++i) arguments[i].setString(texts[i].c_str());
-    const uint32_t status = object->Invoke(name, kindMethod, static_cast<uint32_t>(texts.size()),
-                                           arguments.data(), result, nullptr);
+    const uint32_t status =
+        object->Invoke(name, kindMethod, static_cast<uint32_t>(texts.size()), arguments.data(), result, nullptr);
     return status == 0 ? textOf(*result) : "failed";
   }
 
@@ -140,8 +151,7 @@ TEST_F(ModuleBinding, LoadUseUnloadAndLoadAgain) {
       ASSERT_EQ(0u, engine.createObject("rozorevo.charsetconvert", round == 0, object.out()));
       ASSERT_EQ(0u, component.query(object.get(), zkIID_IDispatch));
       zkVariantS opened, result, arguments[3], failed, context, description;
-      EXPECT_EQ("a &lt; &#x20ac;",
-                call(component.get(), "Convert", {"UTF-8", "HTML", "a < \xe2\x82\xac"}, &result));
+      EXPECT_EQ("a &lt; &#x20ac;", call(component.get(), "Convert", {"UTF-8", "HTML", "a < \xe2\x82\xac"}, &result));
       call(component.get(), "openConverter", {"UTF-8", "UTF-16"}, &opened);
       ASSERT_EQ(zkVarObject, opened.type) << zkVariantTagName(opened.type);
       zkInterfacePtrT<zkIDispatch> converter;
@@ -170,15 +180,15 @@ TEST_F(ModuleBinding, LoadUseUnloadAndLoadAgain) {
   const std::string name = traces[0].filename().string();
   const std::string suffix = std::string(".") + ZK_TEST_MODULE_FILE + ".txt";
   EXPECT_TRUE(name.rfind("codetrack.", 0) == 0 && name.size() > suffix.size() &&
-              name.rfind(suffix) == name.size() - suffix.size()) << name;
+              name.rfind(suffix) == name.size() - suffix.size())
+      << name;
   std::stringstream content;
   content << std::ifstream(traces[0], std::ios::binary).rdbuf();
   const std::string text = content.str();
   size_t from = 0;  // the four frame records, in the order they were made
-  for (const char* marker : {"zkcomremote;141;Frame Enter(raVodInitRemote)",
-                             "zkcomremote;141;Frame Leave(raVodInitRemote)",
-                             "zkcomremote;100;Frame Enter(raVodTerminate)",
-                             "zkcomremote;100;Frame Leave(raVodTerminate)"}) {
+  for (const char* marker :
+       {"zkcomremote;141;Frame Enter(raVodInitRemote)", "zkcomremote;141;Frame Leave(raVodInitRemote)",
+        "zkcomremote;100;Frame Enter(raVodTerminate)", "zkcomremote;100;Frame Leave(raVodTerminate)"}) {
     const size_t at = text.find(marker, from);
     ASSERT_NE(std::string::npos, at) << marker << " after byte " << from << " of\n" << text;
     from = at + 1;
@@ -190,14 +200,15 @@ TEST_F(ModuleBinding, LoadUseUnloadAndLoadAgain) {
 TEST_F(ModuleBinding, UnmatchedTerminationsAndANullEngineDoNothing) {
   loadedModuleS* loaded = moduleOpen(moduleFile().c_str());
   auto init = reinterpret_cast<raVodInitRemoteEngineF>(moduleSymbol(loaded, kInitRemoteEngineName));
-  auto term = reinterpret_cast<raVodTerminateRemoteEngineF>(
-      moduleSymbol(loaded, kTerminateRemoteEngineName));
+  auto term = reinterpret_cast<raVodTerminateRemoteEngineF>(moduleSymbol(loaded, kTerminateRemoteEngineName));
   ASSERT_TRUE(init != nullptr && term != nullptr) << "the module file and its entry points";
   // 't' terminates, 'e' initialises with the engine, '0' without one; then the engine's references.
   // A first initialisation without an engine counts: the second one's engine is not kept (had the
   // unmatched terminations wrapped the count, it would be).
-  const struct { char call; uint32_t references; } steps[] = {
-      {'t', 0}, {'t', 0}, {'0', 0}, {'e', 0}, {'t', 0}, {'t', 0}, {'e', 1}, {'t', 0}, {'t', 0}};
+  const struct {
+    char call;
+    uint32_t references;
+  } steps[] = {{'t', 0}, {'t', 0}, {'0', 0}, {'e', 0}, {'t', 0}, {'t', 0}, {'e', 1}, {'t', 0}, {'t', 0}};
   for (size_t i = 0; i < sizeof steps / sizeof steps[0]; ++i) {
     SCOPED_TRACE("step " + std::to_string(i) + ": " + steps[i].call);
     EXPECT_EQ(0u, steps[i].call == 't' ? term() : init(steps[i].call == 'e' ? &engine : nullptr));
@@ -210,13 +221,17 @@ TEST_F(ModuleBinding, UnmatchedTerminationsAndANullEngineDoNothing) {
 TEST_F(ModuleBinding, CallsOnTheEngineInOrderAndTheRegisteredFactory) {
   ASSERT_TRUE(module.initialise(&recorder));
   // The module's own reference, then one that lasts until the registration.
-  EXPECT_EQ((logT{"AddRef", "AddRef", "QueryInterface ZKCOMENGFACT",
-                  "RegisterFactory ZKIIDCLSFAC flags 1", "Release", "Release"}), recorder.log);
+  EXPECT_EQ((logT{"AddRef", "AddRef", "QueryInterface ZKCOMENGFACT", "RegisterFactory ZKIIDCLSFAC flags 1", "Release",
+                  "Release"}),
+            recorder.log);
   EXPECT_EQ(1, recorder.refCount);
   // The registered factory creates the component; counted names match exactly.
   zkInterfacePtrT<zkIComClassFactory> factory;
   ASSERT_EQ(0u, factory.query(recorder.registered, zkIID_IClassFactory));
-  const struct { const char* name; bool counted, created; } cases[] = {
+  const struct {
+    const char* name;
+    bool counted, created;
+  } cases[] = {
       {"rozorevo.charsetconvert", true, true},  {"rozorevo.charsetconvert", false, true},
       {"ROZOREVO.CHARSETCONVERT", false, true}, {"ROZOREVO.CHARSETCONVERT", true, false},
       {"rozorevo.charsetconver", true, false},  {"rozorevo.charsetconvert2", false, false},
@@ -232,8 +247,8 @@ TEST_F(ModuleBinding, CallsOnTheEngineInOrderAndTheRegisteredFactory) {
   }
   recorder.log.clear();
   ASSERT_TRUE(module.terminate());
-  EXPECT_EQ((logT{"AddRef", "QueryInterface ZKCOMENGFACT", "RevokeFactory 77", "Release", "Release",
-                  "Release"}), recorder.log);
+  EXPECT_EQ((logT{"AddRef", "QueryInterface ZKCOMENGFACT", "RevokeFactory 77", "Release", "Release", "Release"}),
+            recorder.log);
   EXPECT_EQ(0, recorder.refCount);
 }
 

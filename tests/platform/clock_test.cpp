@@ -1,11 +1,11 @@
 // The performance counter, the system file time and its local time of day.
+#include "platform/clock.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdint>
 #include <thread>
-
-#include "platform/clock.h"
 
 namespace {
 

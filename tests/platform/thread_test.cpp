@@ -48,8 +48,10 @@ TEST(Thread, JoinPassesBackExitCodes) {
     std::uint32_t code;
     threadFunctionT function;
   } rows[] = {
-      {"returns 0", 0, returnArgument}, {"returns 42", 42, returnArgument},
-      {"returns all ones", 0xFFFFFFFFu, returnArgument}, {"ends early with 7", 7, exitEarly},
+      {"returns 0", 0, returnArgument},
+      {"returns 42", 42, returnArgument},
+      {"returns all ones", 0xFFFFFFFFu, returnArgument},
+      {"ends early with 7", 7, exitEarly},
       {"ends early with 259", 259, exitEarly},
   };
   for (const rowS& row : rows) {

@@ -1,8 +1,6 @@
 // Dispatch by member name through proxyObjectC::Invoke: row order and
 // overloads, names without letter case, property rows, the fallbacks through
 // the default member and properties, forwarding, and the error objects.
-#include "runtime/proxy_object.h"
-
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -11,6 +9,7 @@
 
 #include "runtime/interface_ptr.h"
 #include "runtime/proxy_exceptions.h"
+#include "runtime/proxy_object.h"
 #include "runtime_fakes.h"
 
 namespace {
@@ -32,12 +31,18 @@ class testDispatchC : public proxyObjectC {
   // Two appended tables; both hold "Order".
   static const proxyMethodEntryS* rows() {
     static const proxyMethodEntryS first[] = {
-        {"Order", kindMethod, 0, &row<orderFirst>},          {"Convert", kindMethod, 3, &row<convertThree>},
-        {"Convert", kindMethod, anyValue, &row<convertAny>}, {"Sum", kindMethod, 2, &row<sum>},
-        {"Exec", kindMethod, anyValue, &row<exec>},          {"ExecCom", kindMethod, 0, &row<execCom>},
-        {"Boom", kindMethod, 0, &row<boom>},                 {"Value", kindPropertyGet, 0, &row<getValue>},
-        {"Value", kindPropertyPut, 1, &row<putValue>},       {"Child", kindPropertyGet, 0, &row<getChild>},
-        {"", kindMethod, 0, &row<defaultMember>},            {nullptr, 0, 0, nullptr},
+        {"Order", kindMethod, 0, &row<orderFirst>},
+        {"Convert", kindMethod, 3, &row<convertThree>},
+        {"Convert", kindMethod, anyValue, &row<convertAny>},
+        {"Sum", kindMethod, 2, &row<sum>},
+        {"Exec", kindMethod, anyValue, &row<exec>},
+        {"ExecCom", kindMethod, 0, &row<execCom>},
+        {"Boom", kindMethod, 0, &row<boom>},
+        {"Value", kindPropertyGet, 0, &row<getValue>},
+        {"Value", kindPropertyPut, 1, &row<putValue>},
+        {"Child", kindPropertyGet, 0, &row<getChild>},
+        {"", kindMethod, 0, &row<defaultMember>},
+        {nullptr, 0, 0, nullptr},
     };
     static const proxyMethodEntryS second[] = {{"Order", kindMethod, 0, &row<orderSecond>}, {nullptr, 0, 0, nullptr}};
     static proxyMethodTableS table;
@@ -74,7 +79,10 @@ class testDispatchC : public proxyObjectC {
   }
   static void execCom(testDispatchC& self, argsT&, resultT&) { throwExecuteComError(self.comError); }
   static void boom(testDispatchC&, argsT&, resultT&) { throw std::runtime_error("boom"); }
-  static void getValue(testDispatchC& self, argsT&, resultT& result) { ++self.valueReads; result.setInt(self.value); }
+  static void getValue(testDispatchC& self, argsT&, resultT& result) {
+    ++self.valueReads;
+    result.setInt(self.value);
+  }
   static void putValue(testDispatchC& self, argsT& args, resultT&) { self.value = args.getArg(0).getInt(); }
   static void getChild(testDispatchC& self, argsT&, resultT& result) { result.setObject(self.child); }
   static void defaultMember(testDispatchC& self, argsT&, resultT& result) {
@@ -83,8 +91,16 @@ class testDispatchC : public proxyObjectC {
   }
 };
 
-zkVariantS I(int32_t i) { zkVariantS v; v.setInt(i); return v; }
-zkVariantS S(const char* text) { zkVariantS v; v.setString(text); return v; }
+zkVariantS I(int32_t i) {
+  zkVariantS v;
+  v.setInt(i);
+  return v;
+}
+zkVariantS S(const char* text) {
+  zkVariantS v;
+  v.setString(text);
+  return v;
+}
 
 const char* const kFailed = "Object call failed";
 
@@ -163,7 +179,11 @@ TEST_F(ProxyDispatch, FailuresNameTheMemberAndTheArgumentReadLast) {
       {"unknown member", "Nope", kindMethod, {}, "methode:Nope", kFailed},
       {"null name", nullptr, kindPropertyGet, {}, "methode:", kFailed},
       {"property put rejects a text", "Value", kindPropertyPut, {S("42")}, "methode:Value(Para:1)", kFailed},
-      {"execute error: its description, no (Para:)", "Exec", kindMethod, {S("went wrong")}, "methode:Exec",
+      {"execute error: its description, no (Para:)",
+       "Exec",
+       kindMethod,
+       {S("went wrong")},
+       "methode:Exec",
        "went wrong"},
       {"execute error: its context", "Exec", kindMethod, {S(""), S("my context")}, "my context", kFailed},
       {"error object thrown", "ExecCom", kindMethod, {}, "methode:ExecCom", kFailed, &inner},
@@ -201,11 +221,19 @@ TEST_F(ProxyDispatch, FallbacksForwardToObjects) {
   target.answerAnyCall = false;
   run({
       {"a refused forward fails the call", "Other", kindPropertyGet, {}, "methode:Other", kFailed},
-      {"forwarding reads every argument, so the last one is named", "Whatever", kindMethod, {S("p"), I(1)},
-       "methode:Whatever(Para:2)", kFailed},
+      {"forwarding reads every argument, so the last one is named",
+       "Whatever",
+       kindMethod,
+       {S("p"), I(1)},
+       "methode:Whatever(Para:2)",
+       kFailed},
   });
   object->defaultTarget = static_cast<zkIDispatch*>(object);
-  run({{"a forwarding cycle fails instead of recursing forever", "Other", kindPropertyGet, {}, "methode:Other",
+  run({{"a forwarding cycle fails instead of recursing forever",
+        "Other",
+        kindPropertyGet,
+        {},
+        "methode:Other",
         kFailed}});
   object->defaultTarget = object->child = nullptr;
   EXPECT_TRUE(balanced(target));

@@ -18,7 +18,10 @@ R callSlot(void* interfacePointer, int index, A... args) {
   return reinterpret_cast<R (*)(void*, A...)>(table[index])(interfacePointer, args...);
 }
 
-uint32_t answerSeven(void*, proxyAutoParaListC*, proxyAutoTypeCastC* result) { result->setInt(7); return 0; }
+uint32_t answerSeven(void*, proxyAutoParaListC*, proxyAutoTypeCastC* result) {
+  result->setInt(7);
+  return 0;
+}
 
 const proxyMethodEntryS kRows[] = {{"Seven", kindMethod, 0, &answerSeven}, {nullptr, 0, 0, nullptr}};
 int destroyed = 0;
@@ -32,7 +35,10 @@ class hookedObjectC : public proxyObjectC {
   void* getNativeObject() override { return &marker; }
   uint32_t onExtConnNotify(uint32_t value) override { return value + 1; }
   uint32_t onExtConnNotify2(uint32_t first, uint32_t second) override { return first * second; }
-  uint32_t onExtConnQuery(uint32_t* value) override { *value = 42; return 5; }
+  uint32_t onExtConnQuery(uint32_t* value) override {
+    *value = 42;
+    return 5;
+  }
   int marker = 0;
 
  protected:

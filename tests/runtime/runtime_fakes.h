@@ -16,12 +16,24 @@ inline std::string describeVariant(const zkVariantS& v) {
   char buffer[64] = "";
   const char* text = "";
   switch (v.type) {
-    case zkVarInt: std::snprintf(buffer, sizeof buffer, " %d", static_cast<int>(v.value.intValue)); break;
-    case zkVarDouble: std::snprintf(buffer, sizeof buffer, " %.17g", v.value.doubleValue); break;
-    case zkVarBool: std::snprintf(buffer, sizeof buffer, " 0x%02X", static_cast<unsigned>(v.value.boolValue)); break;
-    case zkVarObject: std::snprintf(buffer, sizeof buffer, " %p", static_cast<void*>(v.value.objectValue)); break;
-    case zkVarString: v.getString(&text); return std::string(zkVariantTagName(v.type)) + " \"" + text + "\"";
-    case zkVarEmpty: case zkVarArray: break;
+    case zkVarInt:
+      std::snprintf(buffer, sizeof buffer, " %d", static_cast<int>(v.value.intValue));
+      break;
+    case zkVarDouble:
+      std::snprintf(buffer, sizeof buffer, " %.17g", v.value.doubleValue);
+      break;
+    case zkVarBool:
+      std::snprintf(buffer, sizeof buffer, " 0x%02X", static_cast<unsigned>(v.value.boolValue));
+      break;
+    case zkVarObject:
+      std::snprintf(buffer, sizeof buffer, " %p", static_cast<void*>(v.value.objectValue));
+      break;
+    case zkVarString:
+      v.getString(&text);
+      return std::string(zkVariantTagName(v.type)) + " \"" + text + "\"";
+    case zkVarEmpty:
+    case zkVarArray:
+      break;
     default:
       std::snprintf(buffer, sizeof buffer, " (tag %u, bits 0x%llX)", static_cast<unsigned>(v.type),
                     static_cast<unsigned long long>(v.value.bits));
@@ -35,13 +47,15 @@ inline std::string textOf(const zkVariantS& v) {
   return v.getString(&text) == 0 ? std::string(text) : "<" + describeVariant(v) + ">";
 }
 
-struct countingRefC { uint32_t addRefCalls = 0, releaseCalls = 0, refs = 1; };  // refs: the test's own one
+struct countingRefC {
+  uint32_t addRefCalls = 0, releaseCalls = 0, refs = 1;
+};  // refs: the test's own one
 
 // Only the test's own reference is left, every AddRef had its Release.
 inline ::testing::AssertionResult balanced(const countingRefC& fake) {
   if (fake.refs == 1 && fake.addRefCalls == fake.releaseCalls) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "refs " << fake.refs << ", AddRef " << fake.addRefCalls
-                                       << ", Release " << fake.releaseCalls;
+  return ::testing::AssertionFailure() << "refs " << fake.refs << ", AddRef " << fake.addRefCalls << ", Release "
+                                       << fake.releaseCalls;
 }
 
 // Answers "ZKIIDUNK" and `Id` with itself.
@@ -54,7 +68,10 @@ class fakeT : public Interface, public countingRefC {
     AddRef();
     return 0;
   }
-  uint32_t AddRef() override { ++addRefCalls; return ++refs; }
+  uint32_t AddRef() override {
+    ++addRefCalls;
+    return ++refs;
+  }
   uint32_t Release() override {
     ++releaseCalls;
     if (refs > 1) return --refs;
@@ -75,8 +92,8 @@ class fakeDispatchC : public fakeT<zkIDispatch, &zkIID_IDispatch> {
   uint32_t invokeCalls = 0;
   std::string lastName;
 
-  uint32_t Invoke(const char* name, uint32_t kind, uint32_t paramCount, const zkVariantS* params,
-                  zkVariantS* result, zkIUnknown** errorOut) override {
+  uint32_t Invoke(const char* name, uint32_t kind, uint32_t paramCount, const zkVariantS* params, zkVariantS* result,
+                  zkIUnknown** errorOut) override {
     ++invokeCalls;
     lastName = name != nullptr ? name : "<null>";
     const bool isDefault = (name == nullptr || *name == '\0') && kind == kindMethod;
@@ -97,7 +114,10 @@ class fakeSymbolRefC : public fakeT<zkIComSymbolRef, &zkIID_ISymbolRef> {
  public:
   zkVariantS value;
 
-  uint32_t ReservedSlot() override { ADD_FAILURE() << "the fourth slot is never called"; return 1; }
+  uint32_t ReservedSlot() override {
+    ADD_FAILURE() << "the fourth slot is never called";
+    return 1;
+  }
   uint32_t GetValue(zkVariantS* destination) override {
     EXPECT_EQ(zkVarEmpty, destination->type) << "destination must be cleared first";
     value.copyTo(*destination);

@@ -56,7 +56,11 @@ TEST(VariantArray, ResizeAndDeepCopy) {
 }
 
 // A plain value: tag plus the payload that tag uses (number for tags 1, 2, 16).
-struct plainValueS { uint32_t tag; double number; const char* text; };
+struct plainValueS {
+  uint32_t tag;
+  double number;
+  const char* text;
+};
 
 plainValueS I(int32_t v) { return {zkVarInt, static_cast<double>(v), nullptr}; }
 plainValueS D(double v) { return {zkVarDouble, v, nullptr}; }
@@ -69,12 +73,24 @@ const plainValueS fails = U(0xFFFFFFFFu);  // as an expected value: the conversi
 // The variant a plain value describes, as its readable form for comparisons.
 std::string build(const plainValueS& p, zkVariantS& v) {
   switch (p.tag) {
-    case zkVarInt: v.setInt(static_cast<int32_t>(p.number)); break;
-    case zkVarDouble: v.setDouble(p.number); break;
-    case zkVarString: v.setString(p.text); break;
-    case zkVarBool: v.setBool(static_cast<uint8_t>(p.number)); break;
-    case zkVarEmpty: v.clear(); break;
-    default: v.type = p.tag, v.value.bits = 0x1234; break;
+    case zkVarInt:
+      v.setInt(static_cast<int32_t>(p.number));
+      break;
+    case zkVarDouble:
+      v.setDouble(p.number);
+      break;
+    case zkVarString:
+      v.setString(p.text);
+      break;
+    case zkVarBool:
+      v.setBool(static_cast<uint8_t>(p.number));
+      break;
+    case zkVarEmpty:
+      v.clear();
+      break;
+    default:
+      v.type = p.tag, v.value.bits = 0x1234;
+      break;
   }
   return describeVariant(v);
 }
@@ -82,7 +98,9 @@ std::string build(const plainValueS& p, zkVariantS& v) {
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 const double kInf = std::numeric_limits<double>::infinity();
 
-struct conversionRowS { plainValueS source, expected; };
+struct conversionRowS {
+  plainValueS source, expected;
+};
 
 // Converts every source to `target` in place and by copy.
 void convertRows(uint32_t target, std::initializer_list<conversionRowS> rows) {
@@ -105,33 +123,89 @@ void convertRows(uint32_t target, std::initializer_list<conversionRowS> rows) {
 
 void runConversionTable() {
   const int32_t kMin = INT32_MIN;
-  convertRows(zkVarInt, {
-      // double: truncation toward zero; outside the range (NaN and infinities too) INT32_MIN
-      {D(2.9), I(2)}, {D(-2.9), I(-2)}, {D(3e10), I(kMin)}, {D(-3e10), I(kMin)}, {D(2147483647.9), I(INT32_MAX)},
-      {D(2147483648.0), I(kMin)}, {D(-2147483648.9), I(kMin)}, {D(-2147483649.0), I(kMin)}, {D(kNaN), I(kMin)},
-      {D(kInf), I(kMin)}, {D(-kInf), I(kMin)},
-      // text: a "C"-locale number filling the whole text after leading blanks, then truncated
-      {S(" 42"), I(42)}, {S("\t42"), I(42)}, {S("42 "), fails}, {S("4x"), fails}, {S(""), I(0)}, {S("   "), fails},
-      {S("3.9"), I(3)}, {S("1e3"), I(1000)}, {S("-2.5"), I(-2)}, {S("+7"), I(7)}, {S("1e10"), I(kMin)},
-      {S("2,5"), fails}, {S("0x10"), fails}, {S("inf"), fails}, {S("nan"), fails}, {S("1e"), fails},
-      {S("-"), fails}, {S("."), fails},
-      // boolean: the byte sign-extended; empty and unknown tags fail, the same type stays untouched
-      {B(0xFF), I(-1)}, {B(1), I(1)}, {B(0x80), I(-128)}, {E(), fails}, {U(64), fails}, {I(5), I(5)},
-  });
-  convertRows(zkVarDouble, {  // integers exactly, texts as above; booleans and empty fail
-      {I(-5), D(-5.0)}, {I(INT32_MAX), D(2147483647.0)}, {S("2.5"), D(2.5)}, {S("0.1"), D(0.1)}, {S(".5"), D(0.5)},
-      {S("1."), D(1.0)}, {S(" 1E-3"), D(0.001)}, {S("2.5 "), fails}, {B(1), fails}, {E(), fails},
-  });
-  convertRows(zkVarString, {  // "%d" and "%.14g" (fixed up to 14 digits and down to 1e-4); booleans, empty fail
-      {I(-7), S("-7")}, {I(INT32_MIN), S("-2147483648")}, {D(0.1), S("0.1")}, {D(1.0 / 3.0), S("0.33333333333333")},
-      {D(100.0), S("100")}, {D(2.5), S("2.5")}, {D(1e13), S("10000000000000")}, {D(1e14), S("1e+14")},
-      {D(0.0001), S("0.0001")}, {D(0.00001), S("1e-05")}, {D(kInf), S("inf")}, {D(-kInf), S("-inf")},
-      {B(1), fails}, {E(), fails},
-  });
-  convertRows(zkVarBool, {  // the lowest byte of the integer
-      {I(256), B(0)}, {I(-1), B(0xFF)}, {I(1), B(1)}, {I(0x1FE), B(0xFE)}, {D(2.5), B(2)}, {D(256.7), B(0)},
-      {S("2"), B(2)}, {S("x"), fails}, {E(), fails},
-  });
+  convertRows(zkVarInt,
+              {
+                  // double: truncation toward zero; outside the range (NaN and infinities too) INT32_MIN
+                  {D(2.9), I(2)},
+                  {D(-2.9), I(-2)},
+                  {D(3e10), I(kMin)},
+                  {D(-3e10), I(kMin)},
+                  {D(2147483647.9), I(INT32_MAX)},
+                  {D(2147483648.0), I(kMin)},
+                  {D(-2147483648.9), I(kMin)},
+                  {D(-2147483649.0), I(kMin)},
+                  {D(kNaN), I(kMin)},
+                  {D(kInf), I(kMin)},
+                  {D(-kInf), I(kMin)},
+                  // text: a "C"-locale number filling the whole text after leading blanks, then truncated
+                  {S(" 42"), I(42)},
+                  {S("\t42"), I(42)},
+                  {S("42 "), fails},
+                  {S("4x"), fails},
+                  {S(""), I(0)},
+                  {S("   "), fails},
+                  {S("3.9"), I(3)},
+                  {S("1e3"), I(1000)},
+                  {S("-2.5"), I(-2)},
+                  {S("+7"), I(7)},
+                  {S("1e10"), I(kMin)},
+                  {S("2,5"), fails},
+                  {S("0x10"), fails},
+                  {S("inf"), fails},
+                  {S("nan"), fails},
+                  {S("1e"), fails},
+                  {S("-"), fails},
+                  {S("."), fails},
+                  // boolean: the byte sign-extended; empty and unknown tags fail, the same type stays untouched
+                  {B(0xFF), I(-1)},
+                  {B(1), I(1)},
+                  {B(0x80), I(-128)},
+                  {E(), fails},
+                  {U(64), fails},
+                  {I(5), I(5)},
+              });
+  convertRows(zkVarDouble, {
+                               // integers exactly, texts as above; booleans and empty fail
+                               {I(-5), D(-5.0)},
+                               {I(INT32_MAX), D(2147483647.0)},
+                               {S("2.5"), D(2.5)},
+                               {S("0.1"), D(0.1)},
+                               {S(".5"), D(0.5)},
+                               {S("1."), D(1.0)},
+                               {S(" 1E-3"), D(0.001)},
+                               {S("2.5 "), fails},
+                               {B(1), fails},
+                               {E(), fails},
+                           });
+  convertRows(zkVarString, {
+                               // "%d" and "%.14g" (fixed up to 14 digits and down to 1e-4); booleans, empty fail
+                               {I(-7), S("-7")},
+                               {I(INT32_MIN), S("-2147483648")},
+                               {D(0.1), S("0.1")},
+                               {D(1.0 / 3.0), S("0.33333333333333")},
+                               {D(100.0), S("100")},
+                               {D(2.5), S("2.5")},
+                               {D(1e13), S("10000000000000")},
+                               {D(1e14), S("1e+14")},
+                               {D(0.0001), S("0.0001")},
+                               {D(0.00001), S("1e-05")},
+                               {D(kInf), S("inf")},
+                               {D(-kInf), S("-inf")},
+                               {B(1), fails},
+                               {E(), fails},
+                           });
+  convertRows(zkVarBool, {
+                             // the lowest byte of the integer
+                             {I(256), B(0)},
+                             {I(-1), B(0xFF)},
+                             {I(1), B(1)},
+                             {I(0x1FE), B(0xFE)},
+                             {D(2.5), B(2)},
+                             {D(256.7), B(0)},
+                             {S("2"), B(2)},
+                             {S("x"), fails},
+                             {E(), fails},
+                         });
   for (uint32_t neverConverted : {zkVarEmpty, zkVarObject, zkVarArray}) convertRows(neverConverted, {{I(1), fails}});
 }
 
