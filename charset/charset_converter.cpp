@@ -2,6 +2,7 @@
 // class method table.
 #include "charset/charset_converter.h"
 
+#include <atomic>
 #include <cstring>
 #include <typeinfo>
 
@@ -38,7 +39,7 @@ uint32_t convertStringHandler(void* owner, proxyAutoParaListC* args, proxyAutoTy
 
 // The class's table, filled at the first construction.
 proxyMethodTableS plainConverterTable;
-bool plainConverterTableBuilt = false;
+std::atomic<bool> plainConverterTableBuilt{false};
 
 const proxyMethodEntryS* plainConverterRows() {
   return plainConverterTable.rowsFilledOnce(charsetConverterRows, plainConverterTableBuilt);

@@ -2,6 +2,7 @@
 // dispatch members (the queries included).
 #include "charset/charset_factory.h"
 
+#include <atomic>
 #include <cstring>
 #include <typeinfo>
 
@@ -89,7 +90,7 @@ uint32_t convertHandler(void* owner, proxyAutoParaListC* args, proxyAutoTypeCast
 
 // The class's table, filled at the first construction.
 proxyMethodTableS factoryTable;
-bool factoryTableBuilt = false;
+std::atomic<bool> factoryTableBuilt{false};
 
 const proxyMethodEntryS* factoryRows() { return factoryTable.rowsFilledOnce(charsetFactoryRows, factoryTableBuilt); }
 

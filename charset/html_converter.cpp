@@ -2,6 +2,7 @@
 // walks to the charset library.
 #include "charset/html_converter.h"
 
+#include <atomic>
 #include <climits>
 #include <cstring>
 #include <typeinfo>
@@ -18,7 +19,7 @@ constexpr uint32_t outputBytesPerInputByte = 8;
 // The class's own table with the converter rows, filled at the first
 // construction.
 proxyMethodTableS htmlConverterTable;
-bool htmlConverterTableBuilt = false;
+std::atomic<bool> htmlConverterTableBuilt{false};
 
 const proxyMethodEntryS* htmlConverterRows() {
   return htmlConverterTable.rowsFilledOnce(charsetConverterRows, htmlConverterTableBuilt);

@@ -3,6 +3,7 @@
 
 #include <new>
 
+#include "platform/lock.h"
 #include "runtime/interfaces.h"
 
 namespace {
@@ -14,6 +15,11 @@ uint32_t rowsBeforeTerminator(const proxyMethodEntryS* rows) {
   }
   return n;
 }
+
+// Serialises the first fill of every class's table. A lockC in static
+// storage works before its constructor has run, so a table may be filled by
+// a static constructor of another translation unit.
+lockC tableFillLock;
 
 char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -28,8 +34,11 @@ bool proxyNameEqualNoCase(const char* a, const char* b) {
   }
 }
 
-const proxyMethodEntryS* proxyMethodTableS::rowsFilledOnce(const proxyMethodEntryS* classRows, bool& filled) {
-  if (!filled && append(classRows)) filled = true;
+const proxyMethodEntryS* proxyMethodTableS::rowsFilledOnce(const proxyMethodEntryS* classRows,
+                                                           std::atomic<bool>& filled) {
+  if (filled.load(std::memory_order_acquire)) return rows;
+  lockGuardC guard(tableFillLock);
+  if (!filled.load(std::memory_order_relaxed) && append(classRows)) filled.store(true, std::memory_order_release);
   return rows;
 }
 

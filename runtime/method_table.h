@@ -4,12 +4,14 @@
 // handler}, an array closed by a row whose handler is null. Each class keeps
 // one static `proxyMethodTableS`, filled once by `append` on first use and
 // freed at unload; the class's objects point at those rows without owning
-// them.
+// them. The first use may come from many threads at once: rowsFilledOnce
+// builds the table exactly once, and every caller sees it complete.
 //
 // Lookup compares names ignoring ASCII letter case; a null name is the
 // default member "". Rows appended later are found first.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -58,9 +60,16 @@ struct proxyMethodTableS {
   bool append(const proxyMethodEntryS* newRows);
 
   // A class's table: appends `classRows` at the first call and answers the
-  // rows from then on. `filled` is the class's one-time flag (a plain flag,
-  // not a lock); a failed append leaves it clear, so the next call retries.
-  const proxyMethodEntryS* rowsFilledOnce(const proxyMethodEntryS* classRows, bool& filled);
+  // rows from then on. `filled` is the class's one-time flag. Safe for many
+  // threads making their first call at once: the append runs under one
+  // module-wide lock, exactly once, and `filled` is set (release) only after
+  // the table is complete, so a caller that sees it set (acquire) sees the
+  // rows too. A failed append leaves `filled` clear and answers the rows
+  // held before (null for a fresh table); the next call retries.
+  //
+  // Lock order: the table lock is taken before the allocation and pool
+  // locks (the append allocates) and never while they are held.
+  const proxyMethodEntryS* rowsFilledOnce(const proxyMethodEntryS* classRows, std::atomic<bool>& filled);
 
   // Rows before the terminator (0 without a table).
   uint32_t count() const;

@@ -61,7 +61,7 @@ bool churn(memPoolC& pool, std::uint32_t seed, int rounds) {
   return intact;
 }
 
-TEST(MemPoolStress, ThreadsSharingOneHeapLeaveItSound) {
+TEST(MemPoolStress, ConcurrentThreadsSharingOneHeapLeaveItSound) {
   lockC lock;
   memPoolC pool(&lock, memBlockHeaderSizePlain);
   constexpr int threadCount = 6;
