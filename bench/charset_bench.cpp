@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "abi/charset_interfaces.h"
+#include "abi/interface_ptr.h"
 #include "charset/charset_factory.h"
-#include "charset/charset_interfaces.h"
-#include "runtime/interface_ptr.h"
 #include "runtime/variant.h"
 
 namespace {

@@ -21,8 +21,8 @@
 
 #include <cstdint>
 
+#include "abi/charset_interfaces.h"
 #include "base/str.h"
-#include "charset/charset_interfaces.h"
 #include "memory/mem_man.h"
 #include "runtime/proxy_object.h"
 

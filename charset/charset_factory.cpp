@@ -6,12 +6,12 @@
 #include <cstring>
 #include <typeinfo>
 
+#include "abi/interface_ptr.h"
 #include "base/str.h"
 #include "charset/charset_converter.h"
 #include "charset/html_converter.h"
 #include "charset/iconv_library.h"
 #include "platform/locale_charset.h"
-#include "runtime/interface_ptr.h"
 #include "runtime/proxy_arguments.h"
 #include "runtime/variant.h"
 

@@ -22,7 +22,7 @@
 
 #include <cstdint>
 
-#include "charset/charset_interfaces.h"
+#include "abi/charset_interfaces.h"
 #include "runtime/proxy_object.h"
 
 class prxbaseICharsetFactoryC : public proxyObjectC, public ICharsetFactory {

@@ -7,9 +7,11 @@
 #   aligned operators, which honour the requested alignment.
 add_compile_options(
   $<$<COMPILE_LANGUAGE:CXX>:-fcheck-new>
-  $<$<COMPILE_LANGUAGE:CXX>:-faligned-new=8>
-  $<$<COMPILE_LANGUAGE:CXX>:-Wall>
-  $<$<COMPILE_LANGUAGE:CXX>:-Wextra>)
+  $<$<COMPILE_LANGUAGE:CXX>:-faligned-new=8>)
+
+# Warnings for our own code; third-party sources do not link this target.
+add_library(zk_warnings INTERFACE)
+target_compile_options(zk_warnings INTERFACE -Wall -Wextra -Wshadow $<$<BOOL:${ZK_WERROR}>:-Werror>)
 
 add_library(zk_platform_libs INTERFACE)
 if(WIN32)

@@ -81,7 +81,8 @@ if(NOT EXISTS ${ZK_ICONV_PACKAGE}/deps/libiconv/lib/iconv.c)
        PATTERNS package/deps/libiconv package/support package/LICENSE)
 endif()
 
-# The library's own sources; warnings there are not ours to fix.
+# The library's own sources (they do not link zk_warnings: warnings there
+# are not ours to fix).
 add_library(zk_libiconv STATIC
   ${ZK_ICONV_PACKAGE}/deps/libiconv/lib/iconv.c
   # The package's locale_charset is a stub answering ""; ours answers the
@@ -89,7 +90,5 @@ add_library(zk_libiconv STATIC
   ${PROJECT_SOURCE_DIR}/platform/${ZK_PLATFORM}/locale_charset.cpp)
 target_compile_definitions(zk_libiconv PRIVATE ICONV_CONST=const ENABLE_EXTRA=1)
 target_include_directories(zk_libiconv SYSTEM PUBLIC ${ZK_ICONV_PACKAGE}/support)
-target_include_directories(zk_libiconv PRIVATE ${PROJECT_SOURCE_DIR})
-set_source_files_properties(${ZK_ICONV_PACKAGE}/deps/libiconv/lib/iconv.c
-  PROPERTIES COMPILE_OPTIONS "-w")
+target_link_libraries(zk_libiconv PRIVATE zkplatform)
 add_library(zk::libiconv ALIAS zk_libiconv)

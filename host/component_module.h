@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <string>
 
-#include "module/engine_binding.h"
+#include "abi/engine_binding.h"
 
 struct loadedModuleS;
 

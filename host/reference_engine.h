@@ -18,7 +18,7 @@
 #include <mutex>
 #include <vector>
 
-#include "module/engine_binding.h"
+#include "abi/engine_binding.h"
 
 class referenceEngineC final : public zkIComEngineFactory {
  public:

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "charset/charset_interfaces.h"
+#include "abi/charset_interfaces.h"
+#include "abi/interface_ptr.h"
 #include "host/component_module.h"
 #include "host/reference_engine.h"
 #include "platform/files.h"
 #include "platform/module_file.h"
-#include "runtime/interface_ptr.h"
 #include "runtime/variant.h"
 
 namespace {

@@ -2,12 +2,14 @@
 // lock and (with the memory manager) the per-thread table of current
 // managers.
 //
-// They are module-global objects, defined with the module's other global
-// objects in module/module_globals.cpp in the order in which the module
-// constructs them (see module/module_globals.h). Each of them also works
-// outside its lifetime, which is what lets static constructors and
-// destructors of other translation units allocate at any time.
+// They are module-global objects, defined in memory/module_heap.cpp and
+// placed in the module's start order by platform/static_order.h. Each of
+// them also works outside its lifetime, which is what lets static
+// constructors and destructors of other translation units allocate at any
+// time.
 #pragma once
+
+#include <cstddef>
 
 #include "memory/mem_pool.h"
 #include "platform/lock.h"
@@ -18,6 +20,13 @@ class memManSystemC;
 lockC& modulePoolLock();
 memPoolC& modulePool();
 lockC& moduleAllocationLock();
+// The node allocator of the module's per-thread tables: the pooled heap
+// directly, never the allocation operators (which look up such a table).
+struct poolNodeAllocatorS {
+  static void* allocate(std::size_t size) { return modulePool().allocate(size); }
+  static void free(void* block) { modulePool().deallocate(block); }
+};
+
 // Each thread's current memory manager (null until a memManInterfaceC
 // destructor has run on the thread).
-perThreadValueT<memManSystemC*>& currentManagerTable();
+perThreadValueT<memManSystemC*, poolNodeAllocatorS>& currentManagerTable();

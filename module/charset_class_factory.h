@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "module/engine_binding.h"
+#include "abi/engine_binding.h"
 #include "runtime/ref_object.h"
 
 class charsetClassFactoryC final : public zkIComClassFactory, private raVodRefObjectC {

@@ -1,21 +1,11 @@
-// The module-global objects, defined in their construction order (see
-// module/module_globals.h). Each of them also works outside its lifetime,
-// which lets static constructors and destructors of other translation units
-// use them at any time:
-// - lockC writes nothing when constructed, initialises itself on first
-//   enter, also after its destruction;
-// - memPoolC has a constexpr constructor and is constant-initialised, a
-//   valid empty heap before any code runs; its destructor leaves it usable,
-//   returning emptied pages at once;
-// - the code-track site is zero-filled static storage whose constructor
-//   writes nothing, so a manager built by an earlier static constructor
-//   keeps its flags; the code-track operations do nothing while no manager
-//   is alive.
+// The module-global objects of the entry points, each constructed at its rank
+// of the module's start order (platform/static_order.h); the heap's objects
+// live in memory/module_heap.cpp, the code-track manager in
+// diagnostics/code_track_module.cpp.
 #include "module/module_globals.h"
 
-#include "diagnostics/code_track.h"
-#include "memory/module_heap.h"
 #include "module/module_hook.h"
+#include "platform/static_order.h"
 
 namespace {
 
@@ -27,22 +17,12 @@ class interfaceHolderHookC final : public moduleHookC {
   void onLastTermination() override { interfaceHolderTable().setAll(zkInterfacePtrT<zkIUnknown>()); }
 };
 
-lockC poolLock;
-memPoolC pool(&poolLock);
-lockC allocationLock;
-perThreadValueT<memManSystemC*> currentManagers;
-codeTrackSiteS codeTrackSite;
-codeTrackMgrC codeTrackManager(codeTrackSite);
-lockC engineLockObject;
-perThreadValueT<zkInterfacePtrT<zkIUnknown>> interfaceHolders;
-interfaceHolderHookC holderHook;
+lockC engineLockObject ZK_STATIC_ORDER(staticOrderEngineLock);
+perThreadValueT<zkInterfacePtrT<zkIUnknown>, poolNodeAllocatorS> interfaceHolders
+    ZK_STATIC_ORDER(staticOrderHolderTable);
+interfaceHolderHookC holderHook ZK_STATIC_ORDER(staticOrderModuleHook);
 
 }  // namespace
 
-lockC& modulePoolLock() { return poolLock; }
-memPoolC& modulePool() { return pool; }
-lockC& moduleAllocationLock() { return allocationLock; }
-perThreadValueT<memManSystemC*>& currentManagerTable() { return currentManagers; }
-codeTrackSiteS& codeTrackModuleSite() { return codeTrackSite; }
 lockC& engineLock() { return engineLockObject; }
-perThreadValueT<zkInterfacePtrT<zkIUnknown>>& interfaceHolderTable() { return interfaceHolders; }
+perThreadValueT<zkInterfacePtrT<zkIUnknown>, poolNodeAllocatorS>& interfaceHolderTable() { return interfaceHolders; }

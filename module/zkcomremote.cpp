@@ -10,13 +10,13 @@
 #include <atomic>
 #include <cstdint>
 
+#include "abi/engine_binding.h"
+#include "abi/interface_ptr.h"
 #include "diagnostics/code_track.h"
 #include "module/charset_class_factory.h"
-#include "module/engine_binding.h"
 #include "module/module_globals.h"
 #include "module/module_hook.h"
 #include "platform/module_export.h"
-#include "runtime/interface_ptr.h"
 
 namespace {
 

@@ -9,13 +9,14 @@
 // The locale is process-wide: conversions on other threads see "C" while a
 // guard exists. Guards nest; each restores what it found.
 //
+// The saved names live on the runtime heap, not the module's pool: the
+// guard sits below the memory layer.
+//
 // Failure: when the names cannot be saved (no memory for the copies), the
 // guard switches nothing and restores nothing, rather than leave the process
 // in a locale it cannot return from. A guard constructed with false does
 // nothing at all (for code that needs "C" only on some paths).
 #pragma once
-
-#include "base/str.h"
 
 class cLocaleGuardC {
  public:
@@ -26,7 +27,7 @@ class cLocaleGuardC {
   cLocaleGuardC& operator=(const cLocaleGuardC&) = delete;
 
  private:
-  str savedNumeric;         // LC_NUMERIC name before the switch
-  str savedCharacterClass;  // LC_CTYPE name before the switch
-  bool switched;            // the guard switched and must restore
+  char* savedNumeric;         // LC_NUMERIC name before the switch, runtime heap, null = none
+  char* savedCharacterClass;  // LC_CTYPE name before the switch, runtime heap, null = none
+  bool switched;              // the guard switched and must restore
 };

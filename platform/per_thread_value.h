@@ -22,24 +22,29 @@
 // Only the calling thread's slot is offered. A lookup by another thread's id
 // would hand out a slot that its owner reads and writes without a lock.
 //
-// Nodes come from perThreadNodeAllocate / perThreadNodeFree, the module's
-// pooled heap, never from the allocation operators (which themselves look up
-// a table of this kind). If a node cannot be allocated, get() answers a slot
+// Nodes come from the table's NodeAllocator: a type with static
+// `void* allocate(std::size_t size)` (a block of at least size bytes aligned
+// to 8, or null when out of memory) and `void free(void* block)` (accepts
+// what allocate answered). runtimeHeapNodeAllocatorS, the default, uses the
+// runtime library's heap; the memory layer supplies one that uses the pooled
+// heap directly, never the allocation operators (which themselves look up a
+// table of this kind). If a node cannot be allocated, get() answers a slot
 // shared by all threads in that situation, reset to the value-initialised T
 // on each such answer; nothing is kept for the thread.
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
 #include <new>
 
 #include "platform/lock.h"
 #include "platform/thread_ident.h"
 
-// The allocator of the tables' nodes: a block of at least size bytes aligned
-// to 8, or null when out of memory. perThreadNodeFree accepts what
-// perThreadNodeAllocate answered.
-void* perThreadNodeAllocate(std::size_t size);
-void perThreadNodeFree(void* block);
+// Nodes from the runtime library's heap.
+struct runtimeHeapNodeAllocatorS {
+  static void* allocate(std::size_t size) { return std::malloc(size); }
+  static void free(void* block) { std::free(block); }
+};
 
 template <class T>
 struct perThreadNodeS {
@@ -49,7 +54,7 @@ struct perThreadNodeS {
   perThreadNodeS* prev;  // towards the front of the list, or null
 };
 
-template <class T>
+template <class T, class NodeAllocator = runtimeHeapNodeAllocatorS>
 class perThreadValueT {
  public:
   // An empty table.
@@ -82,8 +87,8 @@ class perThreadValueT {
   nodeS* head;  // the front of the list, or null when empty
 };
 
-template <class T>
-perThreadValueT<T>::~perThreadValueT() {
+template <class T, class NodeAllocator>
+perThreadValueT<T, NodeAllocator>::~perThreadValueT() {
   {
     lockGuardC guard(lock);
     while (head) removeNode(head);
@@ -91,8 +96,8 @@ perThreadValueT<T>::~perThreadValueT() {
   lock.destroy();
 }
 
-template <class T>
-T& perThreadValueT<T>::get() {
+template <class T, class NodeAllocator>
+T& perThreadValueT<T, NodeAllocator>::get() {
   lockGuardC guard(lock);
   const std::uint32_t wanted = threadIdentC::currentId();
   for (nodeS* node = head; node; node = node->next) {
@@ -107,23 +112,23 @@ T& perThreadValueT<T>::get() {
   return node->value;
 }
 
-template <class T>
-void perThreadValueT<T>::setAll(const T& value) {
+template <class T, class NodeAllocator>
+void perThreadValueT<T, NodeAllocator>::setAll(const T& value) {
   lockGuardC guard(lock);
   for (nodeS* node = head; node; node = node->next) node->value = value;
 }
 
-template <class T>
-void perThreadValueT<T>::removeNode(nodeS* node) {
+template <class T, class NodeAllocator>
+void perThreadValueT<T, NodeAllocator>::removeNode(nodeS* node) {
   if (node == head) head = node->next;
   if (node->prev) node->prev->next = node->next;
   if (node->next) node->next->prev = node->prev;
   node->~nodeS();
-  perThreadNodeFree(node);
+  NodeAllocator::free(node);
 }
 
-template <class T>
-void perThreadValueT<T>::sweepEndedThreads() {
+template <class T, class NodeAllocator>
+void perThreadValueT<T, NodeAllocator>::sweepEndedThreads() {
   nodeS* node = head;
   while (node) {
     nodeS* next = node->next;
@@ -132,9 +137,9 @@ void perThreadValueT<T>::sweepEndedThreads() {
   }
 }
 
-template <class T>
-perThreadNodeS<T>* perThreadValueT<T>::createNodeForCallingThread() {
-  void* memory = perThreadNodeAllocate(sizeof(nodeS));
+template <class T, class NodeAllocator>
+perThreadNodeS<T>* perThreadValueT<T, NodeAllocator>::createNodeForCallingThread() {
+  void* memory = NodeAllocator::allocate(sizeof(nodeS));
   if (!memory) return nullptr;
   nodeS* node = new (memory) nodeS();
   node->prev = nullptr;
@@ -144,8 +149,8 @@ perThreadNodeS<T>* perThreadValueT<T>::createNodeForCallingThread() {
   return node;
 }
 
-template <class T>
-T& perThreadValueT<T>::slotWhenOutOfMemory() {
+template <class T, class NodeAllocator>
+T& perThreadValueT<T, NodeAllocator>::slotWhenOutOfMemory() {
   static T slot;
   slot = T();
   return slot;

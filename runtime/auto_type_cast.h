@@ -16,9 +16,9 @@
 
 #include <cstdint>
 
+#include "abi/interface_ptr.h"
+#include "abi/interfaces.h"
 #include "memory/mem_man.h"
-#include "runtime/interface_ptr.h"
-#include "runtime/interfaces.h"
 #include "runtime/variant.h"
 
 class proxyAutoTypeCastC : public memManInterfaceC, public zkVariantS {

@@ -3,8 +3,8 @@
 
 #include <new>
 
+#include "abi/interfaces.h"
 #include "platform/lock.h"
-#include "runtime/interfaces.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 
 #include <cstdint>
 
-#include "runtime/interface_ptr.h"
-#include "runtime/interfaces.h"
+#include "abi/interface_ptr.h"
+#include "abi/interfaces.h"
 #include "runtime/ref_object.h"
 #include "runtime/variant.h"
 

@@ -13,8 +13,8 @@
 //   own, which becomes the inner error of the returned error object.
 #pragma once
 
+#include "abi/interface_ptr.h"
 #include "base/str.h"
-#include "runtime/interface_ptr.h"
 
 class proxyExceptionBaseC {
  public:

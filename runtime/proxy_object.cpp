@@ -6,9 +6,9 @@
 #include <new>
 #include <typeinfo>
 
+#include "abi/interface_ptr.h"
 #include "base/str.h"
 #include "platform/thread_ident.h"
-#include "runtime/interface_ptr.h"
 #include "runtime/proxy_call_error.h"
 #include "runtime/proxy_exceptions.h"
 

@@ -29,9 +29,9 @@
 
 #include <cstdint>
 
+#include "abi/interfaces.h"
 #include "memory/mem_man.h"
 #include "runtime/auto_type_cast.h"
-#include "runtime/interfaces.h"
 #include "runtime/method_table.h"
 #include "runtime/proxy_arguments.h"
 #include "runtime/ref_object.h"

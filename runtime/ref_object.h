@@ -21,7 +21,7 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "runtime/interfaces.h"
+#include "abi/interfaces.h"
 
 class raVodRefObjectC {
  public:

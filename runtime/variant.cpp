@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <new>
 
+#include "abi/interface_ptr.h"
+#include "abi/interfaces.h"
 #include "base/str.h"
 #include "platform/locale_guard.h"
-#include "runtime/interface_ptr.h"
-#include "runtime/interfaces.h"
 
 namespace {
 

@@ -21,21 +21,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "abi/variant.h"
 #include "memory/mem_man.h"
 
 class str;
 class zkIUnknown;
 class variantArrayC;
-
-enum : uint32_t {
-  zkVarEmpty = 0,       // no value
-  zkVarInt = 1,         // signed 32-bit integer
-  zkVarDouble = 2,      // IEEE double
-  zkVarString = 4,      // owned heap str, never null
-  zkVarObject = 8,      // interface pointer holding one reference, never null
-  zkVarBool = 16,       // one byte, non-zero is true
-  zkVarArray = 0x8000,  // owned variantArrayC, never null
-};
 
 // Default members followed while resolving an object to a plain value.
 constexpr int variantResolveDepthLimit = 256;
@@ -105,6 +96,7 @@ struct zkVariantS {
 static_assert(sizeof(zkVariantS) == 16, "zkVariantS crosses module boundaries");
 static_assert(offsetof(zkVariantS, value) == 0, "value at byte 0");
 static_assert(offsetof(zkVariantS, type) == 8, "type tag at byte 8");
+static_assert(sizeof(zkVariantS) == sizeof(zkVariantRecordS), "zkVariantS has the layout of zkVariantRecordS");
 
 // Resolves `source` to a plain value: an object is replaced by the value of
 // its default member (Invoke with a null name, kind 1, no arguments), again

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "abi/charset_interfaces.h"
+#include "abi/interface_ptr.h"
 #include "charset/charset_factory.h"
-#include "charset/charset_interfaces.h"
 #include "charset/iconv_library.h"
-#include "runtime/interface_ptr.h"
 #include "runtime/variant.h"
 #include "tests/support/hex_bytes.h"
 

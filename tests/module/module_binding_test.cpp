@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "abi/interface_ptr.h"
 #include "host/component_module.h"
 #include "host/reference_engine.h"
 #include "platform/environment.h"
 #include "platform/module_loader.h"
-#include "runtime/interface_ptr.h"
 #include "runtime/variant.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "runtime/interface_id.h"
+#include "abi/interface_id.h"
 
 namespace {
 

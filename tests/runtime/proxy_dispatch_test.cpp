@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/interface_ptr.h"
+#include "abi/interface_ptr.h"
 #include "runtime/proxy_exceptions.h"
 #include "runtime/proxy_object.h"
 #include "runtime_fakes.h"

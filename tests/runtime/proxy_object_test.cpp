@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "abi/interface_ptr.h"
 #include "platform/thread_ident.h"
-#include "runtime/interface_ptr.h"
 #include "runtime/proxy_call_error.h"
 #include "runtime_fakes.h"
 

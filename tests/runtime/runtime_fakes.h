@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "runtime/interfaces.h"
+#include "abi/interfaces.h"
 #include "runtime/variant.h"
 
 // Tag name and value: "zkVarInt 5", "zkVarString \"x\"", "zkVarBool 0xFF".

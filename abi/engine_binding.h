@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "runtime/interfaces.h"
+#include "abi/interfaces.h"
 
 // The engine's factory registry, asked for on the engine object with
 // "ZKCOMENGFACT". Slots: the three of zkIUnknown, RegisterFactory,

@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "runtime/interfaces.h"
+#include "abi/interfaces.h"
 
 struct zkVariantS;
 

@@ -14,7 +14,7 @@
 
 #include <cstdint>
 
-#include "runtime/interface_id.h"
+#include "abi/interface_id.h"
 
 struct zkVariantS;
 

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "runtime/interfaces.h"
+#include "abi/interfaces.h"
 
 template <class I>
 class zkInterfacePtrT {

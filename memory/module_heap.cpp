@@ -1,0 +1,25 @@
+// The module's heap objects, each constructed at its rank of the module's
+// start order (platform/static_order.h).
+//
+// - lockC writes nothing when constructed and initialises itself on first
+//   enter, also after its destruction;
+// - memPoolC has a constexpr constructor and is constant-initialised, a valid
+//   empty heap before any code runs; its destructor leaves it usable,
+//   returning emptied pages at once.
+#include "memory/module_heap.h"
+
+#include "platform/static_order.h"
+
+namespace {
+
+lockC poolLock ZK_STATIC_ORDER(staticOrderPoolLock);
+memPoolC pool ZK_STATIC_ORDER(staticOrderPool)(&poolLock);
+lockC allocationLock ZK_STATIC_ORDER(staticOrderAllocationLock);
+perThreadValueT<memManSystemC*, poolNodeAllocatorS> currentManagers ZK_STATIC_ORDER(staticOrderCurrentManagers);
+
+}  // namespace
+
+lockC& modulePoolLock() { return poolLock; }
+memPoolC& modulePool() { return pool; }
+lockC& moduleAllocationLock() { return allocationLock; }
+perThreadValueT<memManSystemC*, poolNodeAllocatorS>& currentManagerTable() { return currentManagers; }
