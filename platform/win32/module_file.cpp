@@ -1,8 +1,9 @@
 // Module lookup for Windows through the process status functions.
 #include "platform/module_file.h"
 
-#include <psapi.h>
 #include <windows.h>
+// psapi.h needs the types of windows.h.
+#include <psapi.h>
 
 #include "platform/process.h"
 
