@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "runtime/interfaces.h"
+#include "abi/interfaces.h"
 
 namespace {
 
