@@ -319,7 +319,8 @@ size_t writeEntityName(uint16_t code, char* out) {
   }
   if (name != nullptr) {
     const size_t length = std::strlen(name);
-    std::memcpy(out, name, length);
+    // The name is one piece of the output text, not a terminated string.
+    std::memcpy(out, name, length);  // NOLINT(bugprone-not-null-terminated-result)
     return length;
   }
   static const char hexDigits[] = "0123456789abcdef";

@@ -85,7 +85,8 @@ bool toInteger(const zkVariantS& v, int32_t* out) {
       *out = doubleToInt(v.value.doubleValue);
       return true;
     case zkVarBool:
-      *out = static_cast<int8_t>(v.value.boolValue);
+      // The boolean byte reads as a signed byte: 0xFF (true) is -1.
+      *out = static_cast<int8_t>(v.value.boolValue);  // NOLINT(bugprone-signed-char-misuse)
       return true;
     case zkVarString: {
       double parsed = 0.0;

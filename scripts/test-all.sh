@@ -1,6 +1,7 @@
 #!/bin/bash
 # Builds and runs every test: Linux, Linux with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and Windows x64 (mingw-w64) under Wine.
+# UndefinedBehaviorSanitizer, and Windows x64 (mingw-w64) under Wine, every
+# tree with warnings as errors; then the formatter and linter checks.
 # Exits non-zero if anything fails to build or any test fails.
 set -uo pipefail
 
@@ -80,10 +81,18 @@ run_config() {
 }
 
 mkdir -p "$build"
-run_config linux -DCMAKE_BUILD_TYPE=Debug -DZK_BUILD_BENCH=ON
-run_config sanitize -DCMAKE_BUILD_TYPE=Debug -DZK_SANITIZE=ON
-run_config windows -DCMAKE_BUILD_TYPE=Debug \
+run_config linux -DCMAKE_BUILD_TYPE=Debug -DZK_BUILD_BENCH=ON -DZK_WERROR=ON
+run_config sanitize -DCMAKE_BUILD_TYPE=Debug -DZK_SANITIZE=ON -DZK_WERROR=ON
+run_config windows -DCMAKE_BUILD_TYPE=Debug -DZK_WERROR=ON \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
+
+echo "== lint"
+if LINT_BUILD_DIR="$build/linux" "$root/scripts/lint.sh"; then
+  summary+="lint: clean"$'\n'
+else
+  summary+="lint: FAILED"$'\n'
+  status=1
+fi
 
 echo
 echo "== summary"
