@@ -6,9 +6,11 @@
 #include <cstring>
 #include <typeinfo>
 
+#include "abi/status.h"
 #include "charset/buffer_size.h"
 #include "charset/iconv_library.h"
 #include "runtime/proxy_arguments.h"
+#include "runtime/query_interface.h"
 #include "runtime/variant.h"
 
 namespace {
@@ -66,11 +68,11 @@ prxbasezkICharsetConverterC::~prxbasezkICharsetConverterC() {
 }
 
 uint32_t prxbasezkICharsetConverterC::QueryInterface(const zkIIDS* id, void** out) {
-  if (id != nullptr && out != nullptr && id->equal(zkIID_ICharsetConverter)) {
-    AddRef();
-    *out = static_cast<zkIUnknown*>(static_cast<zkICharsetConverter*>(this));
-    return 0;
-  }
+  static const queryInterfaceRowS<prxbasezkICharsetConverterC> rows[] = {
+      {&zkIID_ICharsetConverter,
+       [](prxbasezkICharsetConverterC* self) -> zkIUnknown* { return static_cast<zkICharsetConverter*>(self); }},
+  };
+  if (id != nullptr && out != nullptr && queryInterfaceTable(this, rows, *id, out)) return statusOk;
   return proxyObjectC::QueryInterface(id, out);
 }
 

@@ -7,12 +7,14 @@
 #include <typeinfo>
 
 #include "abi/interface_ptr.h"
+#include "abi/status.h"
 #include "base/str.h"
 #include "charset/charset_converter.h"
 #include "charset/html_converter.h"
 #include "charset/iconv_library.h"
 #include "platform/locale_charset.h"
 #include "runtime/proxy_arguments.h"
+#include "runtime/query_interface.h"
 #include "runtime/variant.h"
 
 namespace {
@@ -123,11 +125,11 @@ uint32_t prxbaseICharsetFactoryC::createInstance(const zkIIDS& id, void** out) {
 }
 
 uint32_t prxbaseICharsetFactoryC::QueryInterface(const zkIIDS* id, void** out) {
-  if (id != nullptr && out != nullptr && id->equal(zkIID_ICharsetFactory)) {
-    AddRef();
-    *out = static_cast<zkIUnknown*>(static_cast<ICharsetFactory*>(this));
-    return 0;
-  }
+  static const queryInterfaceRowS<prxbaseICharsetFactoryC> rows[] = {
+      {&zkIID_ICharsetFactory,
+       [](prxbaseICharsetFactoryC* self) -> zkIUnknown* { return static_cast<ICharsetFactory*>(self); }},
+  };
+  if (id != nullptr && out != nullptr && queryInterfaceTable(this, rows, *id, out)) return statusOk;
   return proxyObjectC::QueryInterface(id, out);
 }
 

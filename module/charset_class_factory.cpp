@@ -1,6 +1,9 @@
 // The module's class factory.
 #include "module/charset_class_factory.h"
 
+#include "abi/status.h"
+#include "runtime/query_interface.h"
+
 #include <new>
 
 #include "charset/charset_factory.h"
@@ -16,14 +19,14 @@ const zkIIDS kComponentClassName = {0, "rozorevo.charsetconvert"};
 charsetClassFactoryC* charsetClassFactoryC::create() { return new (std::nothrow) charsetClassFactoryC(); }
 
 uint32_t charsetClassFactoryC::QueryInterface(const zkIIDS* id, void** out) {
-  if (out == nullptr) return 1;
-  if (id != nullptr && (id->equal(zkIID_IUnknown) || id->equal(zkIID_IClassFactory))) {
-    AddRef();
-    *out = static_cast<zkIComClassFactory*>(this);
-    return 0;
-  }
+  static const queryInterfaceRowS<charsetClassFactoryC> rows[] = {
+      {&zkIID_IUnknown, [](charsetClassFactoryC* self) -> zkIUnknown* { return self; }},
+      {&zkIID_IClassFactory, [](charsetClassFactoryC* self) -> zkIUnknown* { return self; }},
+  };
+  if (out == nullptr) return statusNoInterfaceOutCleared;
+  if (id != nullptr && queryInterfaceTable(this, rows, *id, out)) return statusOk;
   *out = nullptr;
-  return 1;
+  return statusNoInterfaceOutCleared;
 }
 
 uint32_t charsetClassFactoryC::AddRef() { return incrementRefCount(); }

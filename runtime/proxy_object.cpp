@@ -7,10 +7,12 @@
 #include <typeinfo>
 
 #include "abi/interface_ptr.h"
+#include "abi/status.h"
 #include "base/str.h"
 #include "platform/thread_ident.h"
 #include "runtime/proxy_call_error.h"
 #include "runtime/proxy_exceptions.h"
+#include "runtime/query_interface.h"
 
 namespace {
 // The nested members find their object by subtracting their fixed position
@@ -47,11 +49,12 @@ proxyObjectC* proxyObjectC::externalConnectionC::enclosing() {
 }
 
 uint32_t proxyObjectC::externalConnectionC::QueryInterface(const zkIIDS* id, void** out) {
-  if (id == nullptr || out == nullptr) return 2;
-  if (!id->equal(zkIID_IUnknown) && !id->equal(zkIID_IExternalConnection)) return 2;
-  AddRef();
-  *out = static_cast<zkIUnknown*>(this);
-  return 0;
+  static const queryInterfaceRowS<externalConnectionC> rows[] = {
+      {&zkIID_IUnknown, [](externalConnectionC* self) -> zkIUnknown* { return self; }},
+      {&zkIID_IExternalConnection, [](externalConnectionC* self) -> zkIUnknown* { return self; }},
+  };
+  if (id == nullptr || out == nullptr) return statusNoInterfaceOutUntouched;
+  return queryInterfaceTable(this, rows, *id, out) ? statusOk : statusNoInterfaceOutUntouched;
 }
 
 uint32_t proxyObjectC::externalConnectionC::AddRef() { return enclosing()->AddRef(); }
@@ -72,11 +75,12 @@ proxyObjectC* proxyObjectC::nativePointerC::enclosing() {
 }
 
 uint32_t proxyObjectC::nativePointerC::QueryInterface(const zkIIDS* id, void** out) {
-  if (id == nullptr || out == nullptr) return 2;
-  if (!id->equal(zkIID_IUnknown) && !id->equal(zkIID_INativePointer)) return 2;
-  AddRef();
-  *out = static_cast<zkIUnknown*>(this);
-  return 0;
+  static const queryInterfaceRowS<nativePointerC> rows[] = {
+      {&zkIID_IUnknown, [](nativePointerC* self) -> zkIUnknown* { return self; }},
+      {&zkIID_INativePointer, [](nativePointerC* self) -> zkIUnknown* { return self; }},
+  };
+  if (id == nullptr || out == nullptr) return statusNoInterfaceOutUntouched;
+  return queryInterfaceTable(this, rows, *id, out) ? statusOk : statusNoInterfaceOutUntouched;
 }
 
 uint32_t proxyObjectC::nativePointerC::AddRef() { return enclosing()->AddRef(); }
@@ -131,20 +135,14 @@ proxyObjectC::~proxyObjectC() {
 }
 
 uint32_t proxyObjectC::QueryInterface(const zkIIDS* id, void** out) {
-  if (id == nullptr || out == nullptr) return 2;
-  zkIUnknown* answer = nullptr;
-  if (id->equal(zkIID_IDispatch) || id->equal(zkIID_IUnknown)) {
-    answer = static_cast<zkIDispatch*>(this);
-  } else if (id->equal(zkIID_IExternalConnection)) {
-    answer = &externalConnection;
-  } else if (id->equal(zkIID_INativePointer)) {
-    answer = &nativePointer;
-  } else {
-    return 2;
-  }
-  AddRef();
-  *out = answer;
-  return 0;
+  static const queryInterfaceRowS<proxyObjectC> rows[] = {
+      {&zkIID_IDispatch, [](proxyObjectC* self) -> zkIUnknown* { return static_cast<zkIDispatch*>(self); }},
+      {&zkIID_IUnknown, [](proxyObjectC* self) -> zkIUnknown* { return static_cast<zkIDispatch*>(self); }},
+      {&zkIID_IExternalConnection, [](proxyObjectC* self) -> zkIUnknown* { return &self->externalConnection; }},
+      {&zkIID_INativePointer, [](proxyObjectC* self) -> zkIUnknown* { return &self->nativePointer; }},
+  };
+  if (id == nullptr || out == nullptr) return statusNoInterfaceOutUntouched;
+  return queryInterfaceTable(this, rows, *id, out) ? statusOk : statusNoInterfaceOutUntouched;
 }
 
 uint32_t proxyObjectC::AddRef() { return incrementRefCount(); }
@@ -169,17 +167,17 @@ uint32_t proxyObjectC::onExtConnQuery(uint32_t* value) {
 // parameter count differs from the list's (unless they take any number), and
 // runs each handler until one returns. A handler that throws
 // proxyAutoTypeCastExceptionC does not fit; what it did stays done.
-uint32_t proxyObjectC::tryCall(const char* name, uint32_t kind, proxyAutoParaListC& args, proxyAutoTypeCastC& result) {
+bool proxyObjectC::tryCall(const char* name, uint32_t kind, proxyAutoParaListC& args, proxyAutoTypeCastC& result) {
   for (const proxyMethodEntryS* row = methods.find(name, kind); row != nullptr;
        row = methods.find(name, kind, row + 1)) {
     if (row->paramCount != anyValue && row->paramCount != args.count) continue;
     try {
       row->handler(owner, &args, &result);
-      return 1;
+      return true;
     } catch (const proxyAutoTypeCastExceptionC&) {
     }
   }
-  return 0;
+  return false;
 }
 
 // 1. The rows of the call itself.
@@ -188,49 +186,48 @@ uint32_t proxyObjectC::tryCall(const char* name, uint32_t kind, proxyAutoParaLis
 // 3. A method call: first the property of that name, whose object's default
 //    member receives the arguments; then the default member's object, which
 //    receives the method call as it came.
-uint32_t proxyObjectC::callMember(const char* name, uint32_t kind, proxyAutoParaListC& args,
-                                  proxyAutoTypeCastC& result) {
-  if (tryCall(name, kind, args, result) != 0) return 1;
+bool proxyObjectC::callMember(const char* name, uint32_t kind, proxyAutoParaListC& args, proxyAutoTypeCastC& result) {
+  if (tryCall(name, kind, args, result)) return true;
 
   if (kind != kindMethod) {
     proxyAutoParaListC noArgs(0);
     proxyAutoTypeCastC defaultValue;
     zkInterfacePtrT<zkIDispatch> target;
-    if (tryCall("", kindMethod, noArgs, defaultValue) != 0 && dispatchOf(defaultValue, target)) {
-      return forwardCall(target.get(), name, kind, args, result) == 0 ? 1 : 0;
+    if (tryCall("", kindMethod, noArgs, defaultValue) && dispatchOf(defaultValue, target)) {
+      return forwardCall(target.get(), name, kind, args, result) == statusOk;
     }
-    return 0;
+    return false;
   }
 
   {
     proxyAutoParaListC noArgs(0);
     proxyAutoTypeCastC property;
     zkInterfacePtrT<zkIDispatch> target;
-    if (tryCall(name, kindPropertyGet, noArgs, property) != 0 && dispatchOf(property, target) &&
-        forwardCall(target.get(), nullptr, kindMethod, args, result) == 0) {
-      return 1;
+    if (tryCall(name, kindPropertyGet, noArgs, property) && dispatchOf(property, target) &&
+        forwardCall(target.get(), nullptr, kindMethod, args, result) == statusOk) {
+      return true;
     }
   }
   {
     proxyAutoParaListC noArgs(0);
     proxyAutoTypeCastC defaultValue;
     zkInterfacePtrT<zkIDispatch> target;
-    if (tryCall("", kindMethod, noArgs, defaultValue) != 0 && dispatchOf(defaultValue, target) &&
-        forwardCall(target.get(), name, kindMethod, args, result) == 0) {
-      return 1;
+    if (tryCall("", kindMethod, noArgs, defaultValue) && dispatchOf(defaultValue, target) &&
+        forwardCall(target.get(), name, kindMethod, args, result) == statusOk) {
+      return true;
     }
   }
-  return 0;
+  return false;
 }
 
 uint32_t proxyObjectC::forwardCall(zkIDispatch* target, const char* name, uint32_t kind, proxyAutoParaListC& args,
                                    proxyAutoTypeCastC& result) {
-  if (forwardDepth >= proxyForwardDepthLimit) return 1;
+  if (forwardDepth >= proxyForwardDepthLimit) return statusFailed;
   forwardDepthGuardC depth;
   zkVariantS* values = nullptr;
   if (args.count > 0) {
     values = new (std::nothrow) zkVariantS[args.count];
-    if (values == nullptr) return 1;
+    if (values == nullptr) return statusFailed;
     for (uint32_t i = 0; i < args.count; ++i) {
       args.getArg(static_cast<int>(i)).toVariant().copyTo(values[i]);
     }
@@ -248,7 +245,7 @@ uint32_t proxyObjectC::Invoke(const char* name, uint32_t kind, uint32_t paramCou
   str description;
   zkInterfacePtrT<zkIUnknown> innerError;
   bool noExceptionCaught = true;
-  uint32_t succeeded = 0;
+  bool succeeded = false;
 
   if (!args.allocationFailed() && (paramCount == 0 || params != nullptr)) {
     for (uint32_t i = 0; i < paramCount; ++i) args.items[i] = params[i];
@@ -267,9 +264,9 @@ uint32_t proxyObjectC::Invoke(const char* name, uint32_t kind, uint32_t paramCou
     }
   }
 
-  if (succeeded != 0) {
+  if (succeeded) {
     if (result != nullptr) value.copyTo(*result);
-    return 0;
+    return statusOk;
   }
 
   if (context.length() == 0) {
@@ -287,5 +284,5 @@ uint32_t proxyObjectC::Invoke(const char* name, uint32_t kind, uint32_t paramCou
     if (error != nullptr) error->AddRef();
     *errorOut = error;
   }
-  return 1;
+  return statusFailed;
 }

@@ -102,13 +102,13 @@ class proxyObjectC : public zkIDispatch, public memManInterfaceC, public raVodRe
   virtual uint32_t onExtConnNotify2(uint32_t first, uint32_t second);  // 0
   virtual uint32_t onExtConnQuery(uint32_t* value);                    // *value = 1, 0
 
-  // Runs the first fitting row (see proxy_object.cpp). Answers 1 when a
-  // handler ran to its end, 0 when none did. Exceptions other than
+  // Runs the first fitting row (see proxy_object.cpp). True when a handler
+  // ran to its end, false when none did. Exceptions other than
   // proxyAutoTypeCastExceptionC propagate.
-  uint32_t tryCall(const char* name, uint32_t kind, proxyAutoParaListC& args, proxyAutoTypeCastC& result);
+  bool tryCall(const char* name, uint32_t kind, proxyAutoParaListC& args, proxyAutoTypeCastC& result);
   // tryCall, then the fallbacks through the default member and the property
-  // of the same name. Answers 1 on success, 0 on failure.
-  uint32_t callMember(const char* name, uint32_t kind, proxyAutoParaListC& args, proxyAutoTypeCastC& result);
+  // of the same name. True on success.
+  bool callMember(const char* name, uint32_t kind, proxyAutoParaListC& args, proxyAutoTypeCastC& result);
   // Calls `target` with copies of every argument (current moves to the last
   // one) and the result wrapper's value as result, without an error slot.
   // Answers Invoke's status (1 when the depth limit is reached).

@@ -22,6 +22,8 @@
 #include <type_traits>
 
 #include "abi/interfaces.h"
+#include "abi/status.h"
+#include "runtime/query_interface.h"
 
 class raVodRefObjectC {
  public:
@@ -56,14 +58,14 @@ template <class Impl, class Iface, const zkIIDS* Id>
 class defRAVODWrapperT : public Iface, public virtual raVodRefObjectC {
  public:
   uint32_t QueryInterface(const zkIIDS* id, void** out) override {
-    if (out == nullptr) return 1;
-    if (id != nullptr && (id->equal(zkIID_IUnknown) || id->equal(*Id))) {
-      AddRef();
-      *out = static_cast<zkIUnknown*>(static_cast<Iface*>(this));
-      return 0;
-    }
+    static const queryInterfaceRowS<defRAVODWrapperT> rows[] = {
+        {&zkIID_IUnknown, &asUnknown},
+        {Id, &asUnknown},
+    };
+    if (out == nullptr) return statusNoInterfaceOutCleared;
+    if (id != nullptr && queryInterfaceTable(this, rows, *id, out)) return statusOk;
     *out = nullptr;
-    return 1;
+    return statusNoInterfaceOutCleared;
   }
 
   uint32_t AddRef() override { return incrementRefCount(); }
@@ -78,4 +80,7 @@ class defRAVODWrapperT : public Iface, public virtual raVodRefObjectC {
  protected:
   defRAVODWrapperT() = default;
   virtual ~defRAVODWrapperT() = default;
+
+ private:
+  static zkIUnknown* asUnknown(defRAVODWrapperT* self) { return static_cast<Iface*>(self); }
 };
