@@ -63,6 +63,19 @@ threadRecordS* newRecord(std::uint32_t threadId, std::uint32_t references) {
   return record;
 }
 
+// Holds a record's endMutex for its scope, released on every exit path
+// (also when a cancelled thread unwinds through a wait).
+class endMutexHolderC {
+ public:
+  explicit endMutexHolderC(threadRecordS* held) : record(held) { pthread_mutex_lock(&record->endMutex); }
+  ~endMutexHolderC() { pthread_mutex_unlock(&record->endMutex); }
+  endMutexHolderC(const endMutexHolderC&) = delete;
+  endMutexHolderC& operator=(const endMutexHolderC&) = delete;
+
+ private:
+  threadRecordS* record;
+};
+
 void addReference(threadRecordS* record) { record->references.fetch_add(1, std::memory_order_relaxed); }
 
 void releaseReference(threadRecordS* record) {
@@ -75,20 +88,18 @@ void releaseReference(threadRecordS* record) {
 }
 
 void markEnded(threadRecordS* record) {
-  pthread_mutex_lock(&record->endMutex);
+  endMutexHolderC guard(record);
   record->ended.store(true, std::memory_order_release);
   pthread_cond_broadcast(&record->endSignal);
-  pthread_mutex_unlock(&record->endMutex);
 }
 
 // Publishes the calling thread's kernel id in a record made for it before it
 // ran, and wakes the thread that is waiting to learn it.
 void publishId(threadRecordS* record) {
-  pthread_mutex_lock(&record->endMutex);
+  endMutexHolderC guard(record);
   record->threadId = threadHandleCurrentId();
   record->idKnown = true;
   pthread_cond_broadcast(&record->endSignal);
-  pthread_mutex_unlock(&record->endMutex);
 }
 
 // The thread's holder is a thread-specific value whose destructor marks the
@@ -212,22 +223,12 @@ void* threadTrampoline(void* block) {
     forgetUnwoundFrames();
     throw;
   }
-  pthread_mutex_lock(&record->endMutex);
-  record->exitCode = code;
-  pthread_mutex_unlock(&record->endMutex);
+  {
+    endMutexHolderC guard(record);
+    record->exitCode = code;
+  }
   return nullptr;
 }
-
-class endMutexHolderC {
- public:
-  explicit endMutexHolderC(threadRecordS* held) : record(held) { pthread_mutex_lock(&record->endMutex); }
-  ~endMutexHolderC() { pthread_mutex_unlock(&record->endMutex); }
-  endMutexHolderC(const endMutexHolderC&) = delete;
-  endMutexHolderC& operator=(const endMutexHolderC&) = delete;
-
- private:
-  threadRecordS* record;
-};
 
 threadRecordS* recordOf(void* handle) { return static_cast<threadRecordS*>(handle); }
 
@@ -260,9 +261,10 @@ bool threadHandleIsRunning(void* handle) { return handle && !recordOf(handle)->e
 bool threadHandleExitCode(void* handle, std::uint32_t& code) {
   if (!handle) return false;
   threadRecordS* record = recordOf(handle);
-  pthread_mutex_lock(&record->endMutex);
-  code = record->ended.load(std::memory_order_relaxed) ? record->exitCode : threadStillActiveCode;
-  pthread_mutex_unlock(&record->endMutex);
+  {
+    endMutexHolderC guard(record);
+    code = record->ended.load(std::memory_order_relaxed) ? record->exitCode : threadStillActiveCode;
+  }
   return true;
 }
 
@@ -271,8 +273,8 @@ void threadHandleWaitForEnd(void* handle) {
   threadRecordS* record = recordOf(handle);
   {
     // pthread_cond_wait is a cancellation point: a cancelled waiter unwinds
-    // holding the mutex, and the holder's destructor releases it.
-    endMutexHolderC holder(record);
+    // holding the mutex, and the guard's destructor releases it.
+    endMutexHolderC guard(record);
     while (!record->ended.load(std::memory_order_relaxed)) pthread_cond_wait(&record->endSignal, &record->endMutex);
   }
   // The thread is past its last use of the record; reap it so that it leaves
@@ -285,10 +287,8 @@ bool threadHandleTerminate(void* handle) {
   threadRecordS* record = recordOf(handle);
   // Under endMutex the thread cannot finish exiting, so its pthread_t stays
   // valid for pthread_cancel.
-  pthread_mutex_lock(&record->endMutex);
-  const bool accepted = !record->ended.load(std::memory_order_relaxed) && pthread_cancel(record->thread) == 0;
-  pthread_mutex_unlock(&record->endMutex);
-  return accepted;
+  endMutexHolderC guard(record);
+  return !record->ended.load(std::memory_order_relaxed) && pthread_cancel(record->thread) == 0;
 }
 
 bool threadHandleStart(threadFunctionT function, void* argument, void*& handle, std::uint32_t& threadId) {
@@ -314,7 +314,7 @@ bool threadHandleStart(threadFunctionT function, void* argument, void*& handle, 
   record->thread = thread;
   record->reapPending.store(true, std::memory_order_release);
   {
-    endMutexHolderC holder(record);
+    endMutexHolderC guard(record);
     while (!record->idKnown) pthread_cond_wait(&record->endSignal, &record->endMutex);
     threadId = record->threadId;
   }
@@ -324,9 +324,8 @@ bool threadHandleStart(threadFunctionT function, void* argument, void*& handle, 
 
 void threadHandleExitCurrent(std::uint32_t code) {
   if (threadRecordS* record = currentRecord) {
-    pthread_mutex_lock(&record->endMutex);
+    endMutexHolderC guard(record);
     record->exitCode = code;
-    pthread_mutex_unlock(&record->endMutex);
   }
   pthread_exit(nullptr);
 }

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "platform/process.h"
 #include "platform/thread_ident.h"
 
@@ -91,6 +94,28 @@ TEST(Thread, RunningAndCurrentBeforeAndAfterEnd) {
   code = 0;
   EXPECT_TRUE(copy.join(&code)) << "a second handle on the same thread can still wait for it";
   EXPECT_EQ(code, copy.id());
+}
+
+// Sleeps in short steps until terminated; each sleep is a point where a
+// POSIX thread's cancellation takes effect.
+std::uint32_t sleepUntilTerminated(void*) {
+  for (;;) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+TEST(Thread, TerminateEndsAWaitingThreadWithExitCodeZero) {
+  threadC none;
+  EXPECT_FALSE(none.terminate()) << "no thread, no handle";
+
+  threadC thread;
+  ASSERT_TRUE(thread.start(sleepUntilTerminated, nullptr));
+  const std::uint32_t id = thread.id();
+  EXPECT_TRUE(thread.terminate());
+  EXPECT_EQ(id, thread.id()) << "terminate keeps the id";
+  EXPECT_TRUE(thread.hasHandle()) << "terminate keeps the handle";
+  std::uint64_t code = 99;
+  ASSERT_TRUE(thread.join(&code));
+  EXPECT_EQ(0u, code);
+  EXPECT_FALSE(thread.isRunning());
 }
 
 TEST(Process, RunningAnswers) {
