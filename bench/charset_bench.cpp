@@ -1,48 +1,23 @@
-// The charset component's cost, in one run:
-// (a) "Convert" through Invoke against one direct libiconv call (open,
-//     convert, close) on the same text, ISO-8859-1 to UTF-8, at 16 bytes,
-//     1 KiB and 1 MiB;
-// (b) HTML encoding and decoding of 1 MiB of mixed Latin-1 text against the
-//     plain conversion of the same text, through a converter's native face.
-// After the runs a summary prints the ratios the component is held to.
+// The charset component's cost:
+// - "Convert" through Invoke against one direct libiconv open + convert +
+//   close of the same text, ISO-8859-1 to UTF-8, at 16 bytes, 1 KiB, 1 MiB;
+// - HTML encoding and decoding of 1 MiB of mixed Latin-1 text against the
+//   plain conversion of the same text, through a converter's native face;
+// - "ConvertString" of 1 KiB texts through Invoke, each thread on its own
+//   converter, on one thread and on two.
 #include <benchmark/benchmark.h>
 #include <iconv.h>
 
-#include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "abi/charset_interfaces.h"
 #include "abi/interface_ptr.h"
+#include "bench_text.h"
 #include "charset/charset_factory.h"
 #include "runtime/variant.h"
 
 namespace {
-
-// Mostly ASCII words, with Latin-1 letters, no-break spaces and markup
-// characters mixed in; never a zero byte.
-std::string mixedLatin1(size_t size) {
-  static const char pieces[][8] = {"the ",
-                                   "caf\xE9 ",
-                                   "na\xEFve ",
-                                   "a < b ",
-                                   "\xA0",
-                                   "Stra\xDF"
-                                   "e ",
-                                   "& ",
-                                   "\"q\" ",
-                                   "\xBD ",
-                                   "word "};
-  std::string text;
-  unsigned seed = 12345;
-  while (text.size() < size) {
-    seed = seed * 1103515245u + 12345u;
-    text += pieces[(seed >> 16) % (sizeof pieces / sizeof pieces[0])];
-  }
-  text.resize(size);
-  return text;
-}
 
 zkInterfacePtrT<zkIDispatch> makeComponent() {
   void* answer = nullptr;
@@ -65,7 +40,7 @@ zkInterfacePtrT<zkICharsetConverter> openConverter(const char* from, const char*
 }
 
 void invokeConvert(benchmark::State& state) {
-  const std::string text = mixedLatin1(static_cast<size_t>(state.range(0)));
+  const std::string text = benchMixedLatin1(static_cast<size_t>(state.range(0)));
   auto component = makeComponent();
   zkVariantS args[3];
   args[0].setString("ISO-8859-1");
@@ -79,11 +54,11 @@ void invokeConvert(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(result.value.stringValue);
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
+  state.SetItemsProcessed(state.iterations());
 }
 
 void directLibiconv(benchmark::State& state) {
-  const std::string text = mixedLatin1(static_cast<size_t>(state.range(0)));
+  const std::string text = benchMixedLatin1(static_cast<size_t>(state.range(0)));
   std::vector<char> out(text.size() * 8 + 1);
   for (auto _ : state) {
     iconv_t handle = iconv_open("UTF-8", "ISO-8859-1");
@@ -97,7 +72,7 @@ void directLibiconv(benchmark::State& state) {
     iconv_close(handle);
     benchmark::DoNotOptimize(out.data());
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
+  state.SetItemsProcessed(state.iterations());
 }
 
 void convertString(benchmark::State& state, const char* from, const char* to, const std::string& text) {
@@ -110,74 +85,53 @@ void convertString(benchmark::State& state, const char* from, const char* to, co
     }
     benchmark::DoNotOptimize(result.value.stringValue);
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * text.size());
+  state.SetItemsProcessed(state.iterations());
 }
 
 constexpr size_t htmlTextSize = 1 << 20;
 
 void plainConversion(benchmark::State& state) {
-  convertString(state, "ISO-8859-1", "UTF-8", mixedLatin1(htmlTextSize));
+  convertString(state, "ISO-8859-1", "UTF-8", benchMixedLatin1(htmlTextSize));
 }
 
-void htmlEncode(benchmark::State& state) { convertString(state, "ISO-8859-1", "HTML", mixedLatin1(htmlTextSize)); }
+void htmlEncode(benchmark::State& state) { convertString(state, "ISO-8859-1", "HTML", benchMixedLatin1(htmlTextSize)); }
 
+// Decodes the entity text of the same 1 MiB.
 void htmlDecode(benchmark::State& state) {
-  // The entity text of the same 1 MiB; throughput counts its own bytes.
   auto encoder = openConverter("ISO-8859-1", "HTML");
   zkVariantS encoded;
-  encoder->ConvertString(mixedLatin1(htmlTextSize).c_str(), &encoded);
+  encoder->ConvertString(benchMixedLatin1(htmlTextSize).c_str(), &encoded);
   const char* html = "";
   encoded.getString(&html);
   convertString(state, "HTML", "ISO-8859-1", html);
 }
 
-BENCHMARK(invokeConvert)->Arg(16)->Arg(1024)->Arg(1 << 20);
-BENCHMARK(directLibiconv)->Arg(16)->Arg(1024)->Arg(1 << 20);
-BENCHMARK(plainConversion);
-BENCHMARK(htmlEncode);
-BENCHMARK(htmlDecode);
-
-// Keeps the real time per iteration of every run for the summary.
-class summaryReporterC : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      times[run.benchmark_name()] = run.GetAdjustedRealTime();
+// Each thread converts 1 KiB texts through "ConvertString" on a converter
+// of its own; items are conversions of all threads together.
+void threadsConvertString(benchmark::State& state) {
+  const std::string text = benchMixedLatin1(1024);
+  auto converter = openConverter("ISO-8859-1", "UTF-8");
+  zkInterfacePtrT<zkIDispatch> dispatch;
+  dispatch.query(converter.get(), zkIID_IDispatch);
+  zkVariantS argument;
+  argument.setString(text.c_str());
+  for (auto _ : state) {
+    zkVariantS result;
+    if (dispatch->Invoke("ConvertString", kindMethod, 1, &argument, &result, nullptr) != 0 ||
+        result.type != zkVarString) {
+      state.SkipWithError("ConvertString failed");
+      break;
     }
-    ConsoleReporter::ReportRuns(runs);
+    benchmark::DoNotOptimize(result.value.stringValue);
   }
-
-  // Prints the ratios whose two runs both ran (a filter may skip some).
-  void printSummary() const {
-    std::printf("\nsummary (real time ratios)\n");
-    for (const char* size : {"16", "1024", "1048576"}) {
-      printRatio(std::string("Convert via Invoke / direct libiconv at ") + size + " bytes",
-                 std::string("invokeConvert/") + size, std::string("directLibiconv/") + size,
-                 std::string(size) == "1048576" ? "  (goal <= 1.3)" : "");
-    }
-    printRatio("HTML encode / plain conversion, 1 MiB", "htmlEncode", "plainConversion", "  (goal <= 3)");
-    printRatio("HTML decode / plain conversion, 1 MiB of text", "htmlDecode", "plainConversion", "");
-  }
-
- private:
-  void printRatio(const std::string& label, const std::string& numerator, const std::string& denominator,
-                  const char* goal) const {
-    const auto top = times.find(numerator);
-    const auto bottom = times.find(denominator);
-    if (top == times.end() || bottom == times.end()) return;
-    std::printf("  %s: %.2f%s\n", label.c_str(), top->second / bottom->second, goal);
-  }
-
-  std::map<std::string, double> times;
-};
+  state.SetItemsProcessed(state.iterations());
+}
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  summaryReporterC reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.printSummary();
-  benchmark::Shutdown();
-  return 0;
-}
+BENCHMARK(invokeConvert)->Name("convert/invoke")->Arg(16)->Arg(1024)->Arg(1 << 20);
+BENCHMARK(directLibiconv)->Name("convert/direct")->Arg(16)->Arg(1024)->Arg(1 << 20);
+BENCHMARK(plainConversion)->Name("html/plain")->Unit(benchmark::kMillisecond);
+BENCHMARK(htmlEncode)->Name("html/encode")->Unit(benchmark::kMillisecond);
+BENCHMARK(htmlDecode)->Name("html/decode")->Unit(benchmark::kMillisecond);
+BENCHMARK(threadsConvertString)->Name("threads/convertString1KiB")->Threads(1)->Threads(2)->UseRealTime();
