@@ -11,6 +11,9 @@
 // - threadHandleIdsAreReused(): whether the id of an ended thread may be
 //   handed to a new thread while handles on the ended one are still open
 //   (yes on both: the kernel recycles thread ids).
+// - threadHandleRunningReadFromExitCode(): whether threadHandleIsRunning
+//   reads the exit code (Windows: yes, so a thread that ended with 259 reads
+//   as running; POSIX: no, an ended thread reads as ended whatever its code).
 // - threadHandleDuplicateCurrent(): a new handle on the calling thread, or
 //   null on failure. Windows: DuplicateHandle of GetCurrentThread() within
 //   GetCurrentProcess(), access 0x1F03FF, not inheritable. POSIX: a new
@@ -50,6 +53,7 @@ constexpr std::uint32_t threadStillActiveCode = 259;
 
 std::uint32_t threadHandleCurrentId();
 bool threadHandleIdsAreReused();
+bool threadHandleRunningReadFromExitCode();
 void* threadHandleDuplicateCurrent();
 void* threadHandleDuplicate(void* handle);
 void threadHandleClose(void* handle);

@@ -332,3 +332,5 @@ void threadHandleExitCurrent(std::uint32_t code) {
 
 // Kernel thread ids come back once their thread is gone.
 bool threadHandleIdsAreReused() { return true; }
+
+bool threadHandleRunningReadFromExitCode() { return false; }

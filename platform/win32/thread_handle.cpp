@@ -89,3 +89,5 @@ void threadHandleExitCurrent(std::uint32_t code) {
 }
 
 bool threadHandleIdsAreReused() { return true; }
+
+bool threadHandleRunningReadFromExitCode() { return true; }

@@ -51,7 +51,7 @@ TEST(CharsetConverter, OneLibraryCallIntoEightBytesPerInputByteAndBufferBounds) 
   ASSERT_TRUE(converter);
   zkVariantS empty;
   ASSERT_EQ(0u, converter->ConvertString(nullptr, &empty));
-  EXPECT_EQ("zkVarString \"\"", describe(empty));
+  EXPECT_EQ("zkVarString \"\"", describeVariant(empty));
   EXPECT_EQ("", convertString(converter.get(), ""));
   EXPECT_EQ(0, probe.converts) << "empty text needs no library call";
   EXPECT_EQ(

@@ -64,20 +64,20 @@ zkVariantS integer(int32_t value) {
   return v;
 }
 
-// describe() of Invoke's result, or for the usual failure (status 1, result
+// describeVariant() of Invoke's result, or for the usual failure (status 1, result
 // untouched, "Object call failed") "failed: " and the error's context.
 std::string invoke(zkIDispatch* object, const char* name, uint32_t kind, std::vector<zkVariantS> args) {
   zkVariantS result;
   zkIUnknown* error = nullptr;
   const uint32_t status = object->Invoke(name, kind, static_cast<uint32_t>(args.size()), args.data(), &result, &error);
-  std::string outcome = describe(result);
+  std::string outcome = describeVariant(result);
   zkInterfacePtrT<zkIComException> exception;
   if (error != nullptr && exception.query(error, zkIID_IException) == 0) {
     zkVariantS context, description;
     exception->GetContext(&context);
     exception->GetDescription(&description);
-    outcome = "failed: " + textOf(context) +
-              (textOf(description) == "Object call failed" ? "" : " " + textOf(description)) +
+    outcome = "failed: " + variantText(context) +
+              (variantText(description) == "Object call failed" ? "" : " " + variantText(description)) +
               (outcome == "zkVarEmpty" ? "" : ", result " + outcome);
   }
   if (error != nullptr) error->Release();

@@ -15,21 +15,9 @@
 #include "charset/iconv_library.h"
 #include "runtime/variant.h"
 #include "tests/support/hex_bytes.h"
+#include "tests/support/variant_text.h"
 
 namespace charsettest {
-
-inline std::string textOf(const zkVariantS& v) {
-  const char* chars = nullptr;
-  return v.getString(&chars) == 0 ? std::string(chars) : std::string("<not text>");
-}
-
-// "zkVarString \"text\"", "zkVarInt 0", "zkVarEmpty", ...
-inline std::string describe(const zkVariantS& v) {
-  std::string text = zkVariantTagName(v.type);
-  if (v.type == zkVarString) text += " \"" + textOf(v) + "\"";
-  if (v.type == zkVarInt) text += " " + std::to_string(v.value.intValue);
-  return text;
-}
 
 // One direct libiconv call on `input`; false when the library fails.
 inline bool referenceConvert(const char* to, const char* from, const std::string& input, std::string* output) {
@@ -105,8 +93,8 @@ inline zkInterfacePtrT<zkICharsetConverter> openNative(const char* from, const c
 inline std::string convertString(zkICharsetConverter* converter, const std::string& text) {
   zkVariantS out;
   out.setInt(4242);
-  if (converter->ConvertString(text.c_str(), &out) == 0) return textOf(out);
-  EXPECT_EQ("zkVarInt 4242", describe(out)) << "output variant changed by a failed call";
+  if (converter->ConvertString(text.c_str(), &out) == 0) return variantText(out);
+  EXPECT_EQ("zkVarInt 4242", describeVariant(out)) << "output variant changed by a failed call";
   return "FAIL";
 }
 

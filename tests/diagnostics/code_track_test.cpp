@@ -19,6 +19,7 @@
 #include "platform/module_file.h"
 #include "platform/text_file.h"
 #include "platform/thread_ident.h"
+#include "tests/support/environment_scope.h"
 
 namespace {
 
@@ -31,11 +32,7 @@ class scratchEnvironmentC {
  public:
   scratchEnvironmentC() {
     static int serial = 0;  // scratch environments are made by the main thread only
-    for (const char* name : {"temp", "tmp", "TEMP", "TMP", "ZKCODETRACK", "ZKCODETRACK_FLUSH"}) {
-      const char* value = getRuntimeEnvironmentVariable(name);
-      saved.emplace_back(name, value != nullptr ? std::make_unique<std::string>(value) : nullptr);
-      unset(name);
-    }
+    for (const char* name : {"temp", "tmp", "TEMP", "TMP", "ZKCODETRACK", "ZKCODETRACK_FLUSH"}) unset(name);
     path =
         fs::temp_directory_path() / ("zkct-" + std::to_string(threadIdentC::currentId()) + "-" +
                                      std::to_string(readSystemFileTime() & 0xFFFFFF) + "-" + std::to_string(serial++));
@@ -43,14 +40,12 @@ class scratchEnvironmentC {
     set("temp", path.string().c_str());
   }
   ~scratchEnvironmentC() {
-    for (auto it = saved.rbegin(); it != saved.rend(); ++it)
-      it->second != nullptr ? set(it->first.c_str(), it->second->c_str()) : unset(it->first.c_str());
     std::error_code ignored;
     fs::remove_all(path, ignored);
   }
 
-  void set(const char* name, const char* value) { ASSERT_TRUE(setRuntimeEnvironmentVariable(name, value)) << name; }
-  void unset(const char* name) { ASSERT_TRUE(unsetRuntimeEnvironmentVariable(name)) << name; }
+  void set(const char* name, const char* value) { variables.set(name, value); }
+  void unset(const char* name) { variables.unset(name); }
 
   std::string defaultTraceFile() const {  // of a manager built by the calling thread
     return codeTrackFileNameIn((path.string() + "/").c_str(), threadIdentC::currentId(), ownModuleName()).c_str();
@@ -58,8 +53,8 @@ class scratchEnvironmentC {
   std::string fileIn(const char* leaf) const { return (path / leaf).string(); }
 
  private:
+  environmentScopeC variables;  // restored after the directory is gone
   fs::path path;
-  std::vector<std::pair<std::string, std::unique_ptr<std::string>>> saved;
 };
 
 // The site of the managers that tests build; one manager at a time.

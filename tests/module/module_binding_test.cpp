@@ -12,9 +12,9 @@
 #include "abi/interface_ptr.h"
 #include "host/component_module.h"
 #include "host/reference_engine.h"
-#include "platform/environment.h"
 #include "platform/module_loader.h"
 #include "runtime/variant.h"
+#include "tests/support/environment_scope.h"
 
 namespace {
 
@@ -62,25 +62,6 @@ class recordingEngineC final : public zkIComEngineFactory {
   logT log;
   int refCount = 0;
   zkIUnknown* registered = nullptr;  // one reference held
-};
-
-// Sets one environment variable for a scope and restores it.
-class scopedVariableC {
- public:
-  scopedVariableC(const char* variable, const std::string& value) : name(variable) {
-    if (const char* old = getRuntimeEnvironmentVariable(name)) saved = old;
-    setRuntimeEnvironmentVariable(name, value.c_str());
-  }
-  ~scopedVariableC() {
-    if (saved)
-      setRuntimeEnvironmentVariable(name, saved->c_str());
-    else
-      unsetRuntimeEnvironmentVariable(name);
-  }
-
- private:
-  const char* name;
-  std::optional<std::string> saved;
 };
 
 class ModuleBinding : public ::testing::Test {
@@ -140,7 +121,9 @@ TEST_F(ModuleBinding, LoadUseUnloadAndLoadAgain) {
   fs::remove_all(directory);
   fs::create_directories(directory);
   // "temp" is the first place the trace directory is looked up.
-  scopedVariableC temp("temp", directory.string() + "/"), track("ZKCODETRACK", "1");
+  environmentScopeC environment;
+  environment.set("temp", directory.string() + "/");
+  environment.set("ZKCODETRACK", "1");
   for (int round = 0; round < 2; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
     ASSERT_TRUE(round == 0 || module.load(moduleFile())) << module.error();

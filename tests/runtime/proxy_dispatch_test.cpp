@@ -108,7 +108,7 @@ struct callRowS {
   const char *label, *name;
   uint32_t kind;
   std::vector<zkVariantS> args;
-  std::string expected;               // success: textOf(result); failure: the error's context
+  std::string expected;               // success: variantText(result); failure: the error's context
   const char* description = nullptr;  // failure: the error's description
   zkIUnknown* inner = nullptr;        // failure: the error's inner error
 };
@@ -133,19 +133,19 @@ class ProxyDispatch : public ::testing::Test {
       if (row.description == nullptr) {
         EXPECT_EQ(0u, status);
         EXPECT_EQ(nullptr, error);
-        EXPECT_EQ(row.expected, textOf(result));
+        EXPECT_EQ(row.expected, variantText(result));
         continue;
       }
       EXPECT_EQ(1u, status);
-      EXPECT_EQ("<zkVarInt 77>", textOf(result)) << "the result is untouched on failure";
+      EXPECT_EQ("<zkVarInt 77>", variantText(result)) << "the result is untouched on failure";
       zkInterfacePtrT<zkIComException> exception;
       ASSERT_EQ(0u, exception.query(error, zkIID_IException));
       error->Release();
       zkVariantS text;
       EXPECT_EQ(0u, exception->GetContext(&text));
-      EXPECT_EQ(row.expected, textOf(text));
+      EXPECT_EQ(row.expected, variantText(text));
       EXPECT_EQ(0u, exception->GetDescription(&text));
-      EXPECT_EQ(row.description, textOf(text));
+      EXPECT_EQ(row.description, variantText(text));
       zkInterfacePtrT<zkIUnknown> inner;
       EXPECT_EQ(0u, exception->GetInnerError(inner.out()));
       EXPECT_EQ(row.inner, inner.get());

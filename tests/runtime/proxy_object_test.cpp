@@ -72,7 +72,7 @@ TEST(AbiSlots, InterfaceTablesInOrder) {
   EXPECT_EQ(&object->marker, pointer);
   EXPECT_EQ(1u, callSlot<uint32_t>(native, 5, static_cast<void*>(nullptr))) << "NativeCheck";
   EXPECT_EQ(0u, callSlot<uint32_t>(native, 6, &result)) << "GetNativeTypeName";
-  EXPECT_EQ("hook type", textOf(result));
+  EXPECT_EQ("hook type", variantText(result));
   EXPECT_EQ(1u, callSlot<uint32_t>(native, 2));
   ASSERT_EQ(0u, callSlot<uint32_t>(dispatch, 0, &zkIID_IExternalConnection, &connection));
   EXPECT_EQ(10u, callSlot<uint32_t>(connection, 3, 9u)) << "ExtConnNotify";
@@ -85,9 +85,9 @@ TEST(AbiSlots, InterfaceTablesInOrder) {
   void* error = static_cast<zkIComException*>(proxyCallErrorC::create("what", "where", &inner));
   EXPECT_EQ(1u, callSlot<uint32_t>(error, 1)) << "AddRef of a new error object";
   EXPECT_EQ(0u, callSlot<uint32_t>(error, 3, &result)) << "GetContext";
-  EXPECT_EQ("where", textOf(result));
+  EXPECT_EQ("where", variantText(result));
   EXPECT_EQ(0u, callSlot<uint32_t>(error, 4, &result)) << "GetDescription";
-  EXPECT_EQ("what", textOf(result));
+  EXPECT_EQ("what", variantText(result));
   zkIUnknown* innerOut = nullptr;
   EXPECT_EQ(0u, callSlot<uint32_t>(error, 5, &innerOut)) << "GetInnerError";
   EXPECT_EQ(&inner, innerOut);

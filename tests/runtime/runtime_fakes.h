@@ -5,47 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "abi/interfaces.h"
 #include "runtime/variant.h"
-
-// Tag name and value: "zkVarInt 5", "zkVarString \"x\"", "zkVarBool 0xFF".
-inline std::string describeVariant(const zkVariantS& v) {
-  char buffer[64] = "";
-  const char* text = "";
-  switch (v.type) {
-    case zkVarInt:
-      std::snprintf(buffer, sizeof buffer, " %d", static_cast<int>(v.value.intValue));
-      break;
-    case zkVarDouble:
-      std::snprintf(buffer, sizeof buffer, " %.17g", v.value.doubleValue);
-      break;
-    case zkVarBool:
-      std::snprintf(buffer, sizeof buffer, " 0x%02X", static_cast<unsigned>(v.value.boolValue));
-      break;
-    case zkVarObject:
-      std::snprintf(buffer, sizeof buffer, " %p", static_cast<void*>(v.value.objectValue));
-      break;
-    case zkVarString:
-      v.getString(&text);
-      return std::string(zkVariantTagName(v.type)) + " \"" + text + "\"";
-    case zkVarEmpty:
-    case zkVarArray:
-      break;
-    default:
-      std::snprintf(buffer, sizeof buffer, " (tag %u, bits 0x%llX)", static_cast<unsigned>(v.type),
-                    static_cast<unsigned long long>(v.value.bits));
-  }
-  return zkVariantTagName(v.type) + std::string(buffer);
-}
-
-// The text of a string variant, or the described value in angle brackets.
-inline std::string textOf(const zkVariantS& v) {
-  const char* text = nullptr;
-  return v.getString(&text) == 0 ? std::string(text) : "<" + describeVariant(v) + ">";
-}
+#include "tests/support/variant_text.h"
 
 struct countingRefC {
   uint32_t addRefCalls = 0, releaseCalls = 0, refs = 1;
@@ -102,7 +66,7 @@ class fakeDispatchC : public fakeT<zkIDispatch, &zkIID_IDispatch> {
       return 1;
     }
     std::string call = lastName + "/" + std::to_string(kind) + "/";
-    for (uint32_t i = 0; i < paramCount; ++i) call += (i > 0 ? "," : "") + textOf(params[i]);
+    for (uint32_t i = 0; i < paramCount; ++i) call += (i > 0 ? "," : "") + variantText(params[i]);
     if (result != nullptr && echo) result->setString(call.c_str());
     if (result != nullptr && !echo) defaultValue.copyTo(*result);
     return 0;

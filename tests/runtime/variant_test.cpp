@@ -45,12 +45,12 @@ TEST(VariantArray, ResizeAndDeepCopy) {
     EXPECT_EQ(3u, object.refs) << "objects are shared, one reference per holder";
     copied.at(1)->setString("changed");
     copied.at(9)->value.arrayValue->at(0)->setInt(5);
-    EXPECT_EQ("outer", textOf(*outer.at(1)));
-    EXPECT_EQ("inner", textOf(*inner->at(0)));
+    EXPECT_EQ("outer", variantText(*outer.at(1)));
+    EXPECT_EQ("inner", variantText(*inner->at(0)));
   }
   outer.at(9)->copyTo(source);  // an element copied onto the variant holding its array
   ASSERT_EQ(zkVarArray, source.type);
-  EXPECT_EQ("inner", textOf(*source.value.arrayValue->at(0)));
+  EXPECT_EQ("inner", variantText(*source.value.arrayValue->at(0)));
   source.clear();
   EXPECT_TRUE(balanced(object));
 }
