@@ -6,6 +6,7 @@
 
 #include "memory/mem_track_output.h"
 #include "memory/mem_track_switches.h"
+#include "platform/intrusive_list.h"
 
 namespace {
 
@@ -128,13 +129,8 @@ void* memPoolC::allocate(std::uint64_t size) {
   if (++page->used >= page->capacity) {
     // The page is the head of its class list: it moves to the front of the
     // full-page list.
-    memPageS* next = page->next;
-    sizeClassTable[sizeClass] = next;
-    if (next != nullptr) next->prev = nullptr;
-    page->next = fullPageList;
-    page->prev = nullptr;
-    if (fullPageList != nullptr) fullPageList->prev = page;
-    fullPageList = page;
+    intrusiveListRemove(sizeClassTable[sizeClass], page);
+    intrusiveListPushFront(fullPageList, page);
   }
   return user;
 }
@@ -163,21 +159,14 @@ void memPoolC::deallocate(void* userPointer) {
   page->freeHead = block;
   memPageS*& classHead = sizeClassTable[page->classSize >> 3];
   if (page->used == page->capacity) {
-    if (page->prev != nullptr) page->prev->next = page->next;
-    if (page->next != nullptr) page->next->prev = page->prev;
-    if (fullPageList == page) fullPageList = page->next;
-    page->prev = nullptr;
-    page->next = classHead;
-    if (classHead != nullptr) classHead->prev = page;
-    classHead = page;
+    intrusiveListRemove(fullPageList, page);
+    intrusiveListPushFront(classHead, page);
   }
   if (--page->used != 0) return;
   // An emptied page is kept while it is the only page of its class, so that
   // a class used by one block at a time does not fetch a page per call.
   if (page->prev == nullptr && page->next == nullptr && shuttingDown == 0) return;
-  if (page->prev != nullptr) page->prev->next = page->next;
-  if (page->next != nullptr) page->next->prev = page->prev;
-  if (classHead == page) classHead = page->next;
+  intrusiveListRemove(classHead, page);
   releasePage(page);
 }
 

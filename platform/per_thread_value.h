@@ -37,6 +37,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "platform/intrusive_list.h"
 #include "platform/lock.h"
 #include "platform/thread_ident.h"
 
@@ -120,9 +121,7 @@ void perThreadValueT<T, NodeAllocator>::setAll(const T& value) {
 
 template <class T, class NodeAllocator>
 void perThreadValueT<T, NodeAllocator>::removeNode(nodeS* node) {
-  if (node == head) head = node->next;
-  if (node->prev) node->prev->next = node->next;
-  if (node->next) node->next->prev = node->prev;
+  intrusiveListRemove(head, node);
   node->~nodeS();
   NodeAllocator::free(node);
 }
@@ -142,10 +141,7 @@ perThreadNodeS<T>* perThreadValueT<T, NodeAllocator>::createNodeForCallingThread
   void* memory = NodeAllocator::allocate(sizeof(nodeS));
   if (!memory) return nullptr;
   nodeS* node = new (memory) nodeS();
-  node->prev = nullptr;
-  node->next = head;
-  if (head) head->prev = node;
-  head = node;
+  intrusiveListPushFront(head, node);
   return node;
 }
 
