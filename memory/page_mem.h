@@ -35,6 +35,15 @@ class pageMemT : public BaseT {
   // the index lies beyond the last page. Null when no page can be added.
   T* nextSlot();
 
+  // Adds pages one at a time until there are at least n. False when a page
+  // cannot be added; the pages added before stay.
+  bool reservePages(std::uint64_t n) {
+    while (pageCount < n) {
+      if (!addPage()) return false;
+    }
+    return true;
+  }
+
   // Element i (i < count; also any i below pageCount * elementsPerPage).
   T& operator[](std::uint64_t i) { return pages.data[i >> pageShift]->elements[i & (elementsPerPage - 1)]; }
   const T& operator[](std::uint64_t i) const { return pages.data[i >> pageShift]->elements[i & (elementsPerPage - 1)]; }

@@ -364,45 +364,8 @@ void zkFollowSymbolRefs(zkVariantS& v) {
   }
 }
 
-// One page: 8 variants, destroyed with the page.
-class variantArrayC::pageC : public memManInterfaceC {
- public:
-  zkVariantS items[8];
-};
-
-variantArrayC::variantArrayC() : count(0), pages(nullptr), pageCount(0) {}
-
-variantArrayC::~variantArrayC() {
-  for (uint64_t i = 0; i < pageCount; ++i) delete pages[i];
-  delete[] pages;
-}
-
 bool variantArrayC::resize(uint64_t n) {
-  if (n > 0) {
-    const uint64_t needed = n / 8 + 1;
-    if (needed > pageCount) {
-      pageC** table = new (std::nothrow) pageC*[needed];
-      if (table == nullptr) return false;
-      uint64_t made = pageCount;
-      for (uint64_t i = 0; i < pageCount; ++i) table[i] = pages[i];
-      for (; made < needed; ++made) {
-        table[made] = new pageC;
-        if (table[made] == nullptr) break;
-      }
-      if (made < needed) {
-        for (uint64_t i = pageCount; i < made; ++i) delete table[i];
-        delete[] table;
-        return false;
-      }
-      delete[] pages;
-      pages = table;
-      pageCount = needed;
-    }
-  }
+  if (n > 0 && !reservePages(n / 8 + 1)) return false;
   count = n;
   return true;
 }
-
-zkVariantS* variantArrayC::at(uint64_t i) { return i < count ? &pages[i / 8]->items[i % 8] : nullptr; }
-
-const zkVariantS* variantArrayC::at(uint64_t i) const { return i < count ? &pages[i / 8]->items[i % 8] : nullptr; }

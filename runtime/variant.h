@@ -23,6 +23,7 @@
 
 #include "abi/variant.h"
 #include "memory/mem_man.h"
+#include "memory/page_mem.h"
 
 class str;
 class zkIUnknown;
@@ -111,13 +112,12 @@ uint32_t zkResolveVariantValue(const zkVariantS& source, zkVariantS& destination
 // steps). Always succeeds.
 void zkFollowSymbolRefs(zkVariantS& v);
 
-// The growable array of variants behind tag 0x8000. Element i lives in page
-// i / 8 at slot i % 8; pages are only added, never removed, until the array
-// is destroyed.
-class variantArrayC : public memManInterfaceC {
+// The growable array of variants behind tag 0x8000: a pageMemT of variants
+// whose count is the array's count. Element i lives in page i / 8 at slot
+// i % 8; pages are only added, never removed, until the array is destroyed.
+class variantArrayC : public pageMemT<zkVariantS> {
  public:
-  variantArrayC();
-  ~variantArrayC() override;
+  variantArrayC() = default;
   variantArrayC(const variantArrayC&) = delete;
   variantArrayC& operator=(const variantArrayC&) = delete;
 
@@ -126,16 +126,7 @@ class variantArrayC : public memManInterfaceC {
   // count is then unchanged.
   bool resize(uint64_t n);
 
-  uint64_t size() const { return count; }
-
   // Element i, or null when i is not below the count.
-  zkVariantS* at(uint64_t i);
-  const zkVariantS* at(uint64_t i) const;
-
- private:
-  class pageC;
-
-  uint64_t count;      // elements in use
-  pageC** pages;       // page table, pageCount entries
-  uint64_t pageCount;  // pages created
+  zkVariantS* at(uint64_t i) { return i < count ? &(*this)[i] : nullptr; }
+  const zkVariantS* at(uint64_t i) const { return i < count ? &(*this)[i] : nullptr; }
 };
