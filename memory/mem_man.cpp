@@ -21,12 +21,12 @@ memManSystemC* memManInterfaceC::getMemManager(bool) { return memManSystemC::ins
 
 memManInterfaceC::~memManInterfaceC() { currentManagerTable().set(memManSystemC::instance()); }
 
-void* memManInterfaceC::operator new(std::size_t size) {
+void* memManInterfaceC::operator new(std::size_t size) noexcept {
   lockGuardC guard(moduleAllocationLock());
   return memManSystemC::instance()->allocate(size);
 }
 
-void memManInterfaceC::operator delete(void* p) {
+void memManInterfaceC::operator delete(void* p) noexcept {
   if (p == nullptr) return;
   lockGuardC guard(moduleAllocationLock());
   memManSystemC* manager = currentManagerTable().get();

@@ -48,11 +48,13 @@ class memManInterfaceC {
   // the class operator delete that follows a deleting destructor.
   virtual ~memManInterfaceC();
 
-  // Allocation through the system manager; null on failure.
-  static void* operator new(std::size_t size);
+  // Allocation through the system manager; null on failure. Declared
+  // noexcept so that every new-expression of these classes tests the result
+  // before constructing, and answers null instead of constructing at null.
+  static void* operator new(std::size_t size) noexcept;
   // Frees through the calling thread's current manager, or through the
   // system manager when no destructor has recorded one on this thread.
-  static void operator delete(void* p);
+  static void operator delete(void* p) noexcept;
   // Placement forms, which the class operators above would otherwise hide.
   static void* operator new(std::size_t, void* where) noexcept { return where; }
   static void operator delete(void*, void*) noexcept {}
