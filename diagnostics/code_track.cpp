@@ -16,7 +16,7 @@ namespace {
 // again on every way out of the scope, exceptions included.
 class recordingGuardC {
  public:
-  explicit recordingGuardC(codeTrackSiteS& site) : site(site), held(!site.recording) {
+  explicit recordingGuardC(codeTrackSiteS& guarded) : site(guarded), held(!guarded.recording) {
     if (held) site.recording = true;
   }
   ~recordingGuardC() { release(); }
@@ -59,8 +59,8 @@ void onModuleManager(OperationT operation) {
 
 codeTrackMgrC::codeTrackMgrC() : codeTrackMgrC(codeTrackModuleSite()) {}
 
-codeTrackMgrC::codeTrackMgrC(codeTrackSiteS& site)
-    : flushEach(0), mustWrite(0), ownerThreadId(0), writePos(0), site(site) {
+codeTrackMgrC::codeTrackMgrC(codeTrackSiteS& ownSite)
+    : flushEach(0), mustWrite(0), ownerThreadId(0), writePos(0), site(ownSite) {
   const std::uint32_t builder = threadIdentC::currentId();
   for (codeTrackRecordS& record : ring) {
     record.counter = 0;

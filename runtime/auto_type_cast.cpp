@@ -44,10 +44,10 @@ void proxyAutoTypeCastC::convertNumber(uint32_t target, zkVariantS& out) const {
     return;
   }
   if (type == zkVarObject) {
-    zkVariantS value;
-    if (zkResolveVariantValue(*this, value) != 0) throwTypeCastError();
-    if (value.type != zkVarInt && value.type != zkVarDouble) throwTypeCastError();
-    if (value.convertCopy(out, target) != 0) throwTypeCastError();
+    zkVariantS plain;
+    if (zkResolveVariantValue(*this, plain) != 0) throwTypeCastError();
+    if (plain.type != zkVarInt && plain.type != zkVarDouble) throwTypeCastError();
+    if (plain.convertCopy(out, target) != 0) throwTypeCastError();
     return;
   }
   throwTypeCastError();

@@ -29,8 +29,8 @@ int destroyed = 0;
 // Every hook overridden, so each answer shows which slot ran.
 class hookedObjectC : public proxyObjectC {
  public:
-  explicit hookedObjectC(bool firstReference = true, void* owner = nullptr)
-      : proxyObjectC(owner != nullptr ? owner : this, kRows, firstReference) {}
+  explicit hookedObjectC(bool firstReference = true, void* handlerOwner = nullptr)
+      : proxyObjectC(handlerOwner != nullptr ? handlerOwner : this, kRows, firstReference) {}
   const char* getNativeTypeName() override { return "hook type"; }
   void* getNativeObject() override { return &marker; }
   uint32_t onExtConnNotify(uint32_t value) override { return value + 1; }
