@@ -13,6 +13,7 @@
 #include "runtime/proxy_call_error.h"
 #include "runtime/proxy_exceptions.h"
 #include "runtime/query_interface.h"
+#include "runtime/type_info.h"
 
 namespace {
 // The nested members find their object by subtracting their fixed position
@@ -140,6 +141,9 @@ uint32_t proxyObjectC::QueryInterface(const zkIIDS* id, void** out) {
       {&zkIID_IUnknown, [](proxyObjectC* self) -> zkIUnknown* { return static_cast<zkIDispatch*>(self); }},
       {&zkIID_IExternalConnection, [](proxyObjectC* self) -> zkIUnknown* { return &self->externalConnection; }},
       {&zkIID_INativePointer, [](proxyObjectC* self) -> zkIUnknown* { return &self->nativePointer; }},
+      // A new description each time, holding its own reference on this
+      // object; the reference the walk adds is the caller's.
+      {&zkIID_ITypeInfo, [](proxyObjectC* self) -> zkIUnknown* { return proxyTypeInfoC::create(self); }},
   };
   if (id == nullptr || out == nullptr) return statusNoInterfaceOutUntouched;
   return queryInterfaceTable(this, rows, *id, out) ? statusOk : statusNoInterfaceOutUntouched;

@@ -14,7 +14,9 @@
 // The object also carries two small interfaces inside itself, reached through
 // QueryInterface: "ZKCOMNATPTR" (nativePointerC) and "ZKCOMEXTCONN"
 // (externalConnectionC). They have no counter of their own and forward
-// AddRef and Release to the enclosing object.
+// AddRef and Release to the enclosing object. Asked for "ZKIIDTYPEINFO", the
+// object describes its members with a new type-information object
+// (runtime/type_info.h).
 //
 // Layout (binding across modules): the zkIDispatch table at byte 0, the
 // memory-manager table at 8, the reference count at 16, the external
@@ -88,7 +90,10 @@ class proxyObjectC : public zkIDispatch, public memManInterfaceC, public raVodRe
   proxyObjectC& operator=(const proxyObjectC&) = delete;
 
   // "ZKIIDDSP" and "ZKIIDUNK": the object; "ZKCOMEXTCONN", "ZKCOMNATPTR": the
-  // members. One reference added. Anything else answers 2, *out untouched.
+  // members; one reference added. "ZKIIDTYPEINFO": a new proxyTypeInfoC
+  // (runtime/type_info.h) with one reference for the caller, which holds one
+  // on this object. Anything else, and a description that cannot be made
+  // when memory runs out, answers 2 with *out untouched.
   uint32_t QueryInterface(const zkIIDS* id, void** out) override;
   uint32_t AddRef() override;
   uint32_t Release() override;

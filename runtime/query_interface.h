@@ -20,12 +20,14 @@ struct queryInterfaceRowS {
 };
 
 // True when a row names `id`: *out then holds the answer with one reference
-// added. False leaves *out untouched.
+// added. False leaves *out untouched; it also answers a row whose answer is
+// null (an object made for the query when memory ran out).
 template <class Self, std::size_t N>
 bool queryInterfaceTable(Self* self, const queryInterfaceRowS<Self> (&rows)[N], const zkIIDS& id, void** out) {
   for (const queryInterfaceRowS<Self>& row : rows) {
     if (!id.equal(*row.id)) continue;
     zkIUnknown* answer = row.answer(self);
+    if (answer == nullptr) return false;  // a new object that could not be made
     answer->AddRef();
     *out = answer;
     return true;
