@@ -10,6 +10,7 @@
 
 #include "abi/charset_interfaces.h"
 #include "abi/interface_ptr.h"
+#include "abi/type_info.h"
 #include "host/component_module.h"
 #include "host/reference_engine.h"
 #include "platform/files.h"
@@ -20,6 +21,7 @@ namespace {
 
 const char kUsage[] =
     "Usage: zkconv [-f FROM] [-t TO] [-o OUTFILE] [--module PATH] [--dispatch] [FILE...]\n"
+    "       zkconv [-f FROM] [-t TO] [--module PATH] --members\n"
     "       zkconv --locale-charset | --help | --version\n"
     "\n"
     "Converts FILEs (standard input when none or \"-\") from character set FROM\n"
@@ -33,6 +35,8 @@ const char kUsage[] =
     "      --module=PATH      the component module (default: the one beside zkconv)\n"
     "      --dispatch         convert through the component's \"Convert\" member\n"
     "      --locale-charset   print the locale's character set and exit\n"
+    "      --members          list the members of the component and of a converter\n"
+    "                         from FROM to TO with their argument counts and exit\n"
     "      --help             print this help and exit\n"
     "      --version          print the version and exit\n";
 
@@ -47,6 +51,7 @@ struct optionsS {
   std::vector<std::string> inputs;
   bool dispatch = false;
   bool localeCharset = false;
+  bool members = false;
   bool help = false;
   bool version = false;
 };
@@ -91,6 +96,8 @@ bool parseArguments(int argc, char** argv, optionsS* options, failureS* failure)
       options->dispatch = true;
     } else if (arg == "--locale-charset") {
       options->localeCharset = true;
+    } else if (arg == "--members") {
+      options->members = true;
     } else if (arg == "--help" || arg == "-h") {
       options->help = true;
     } else if (arg == "--version") {
@@ -140,6 +147,46 @@ std::string variantText(const zkVariantS& value) {
   return value.getString(&text) == 0 ? std::string(text) : std::string();
 }
 
+// "3 arguments", "1 to 3 arguments".
+std::string argumentRange(uint32_t fewest, uint32_t optional) {
+  const uint64_t most = uint64_t{fewest} + optional;
+  std::string text = std::to_string(fewest);
+  if (optional != 0) text += " to " + std::to_string(most);
+  return text + (most == 1 ? " argument" : " arguments");
+}
+
+// One line per member of `object`, in the order its type information lists
+// them: kind, name, then the argument counts of a method or whether a
+// property can be assigned.
+bool printMembers(zkIUnknown* object, const std::string& title, FILE* output, failureS* failure) {
+  zkInterfacePtrT<zkIComTypeInfo> info;
+  zkInterfacePtrT<zkIComObjectCollection> members;
+  uint32_t count = 0;
+  if (info.query(object, zkIID_ITypeInfo) != 0 ||
+      info->GetMembers(kindMethod | kindPropertyGet | kindPropertyPut, members.out()) != 0 || !members ||
+      members->GetCount(&count) != 0) {
+    failure->message = "the " + title + " does not describe its members";
+    return false;
+  }
+  std::fprintf(output, "%s\n", title.c_str());
+  for (uint32_t i = 0; i < count; ++i) {
+    zkInterfacePtrT<zkIUnknown> item;
+    zkInterfacePtrT<zkIComMethodeTypeInfo> method;
+    zkInterfacePtrT<zkIComPropertyTypeInfo> property;
+    zkVariantS name;
+    uint32_t first = 0, second = 0;
+    if (members->GetItem(i, item.out()) != 0) continue;
+    if (method.query(item.get(), zkIID_IMethodeTypeInfo) == 0 && method->GetName(&name) == 0 &&
+        method->GetMinParams(&first) == 0 && method->GetOptionalParams(&second) == 0) {
+      std::fprintf(output, "  method    %-20s %s\n", variantText(name).c_str(), argumentRange(first, second).c_str());
+    } else if (property.query(item.get(), zkIID_IPropetyTypeInfo) == 0 && property->GetName(&name) == 0 &&
+               property->IsReadOnly(&first) == 0) {
+      std::fprintf(output, "  property  %-20s %s\n", variantText(name).c_str(), first != 0 ? "read-only" : "writable");
+    }
+  }
+  return true;
+}
+
 // The session with the component: module, engine and the component object.
 class componentSessionC {
  public:
@@ -164,6 +211,8 @@ class componentSessionC {
     component.attach(object);
     return true;
   }
+
+  zkIUnknown* object() const { return component.get(); }
 
   bool localeCharset(std::string* name, failureS* failure) {
     zkInterfacePtrT<ICharsetFactory> factory;
@@ -312,6 +361,11 @@ bool run(const optionsS& options, FILE* input, FILE* output, failureS* failure) 
   const std::string to = options.to.empty() ? localeName : options.to;
 
   zkInterfacePtrT<zkICharsetConverter> converter;
+  if (options.members) {
+    return session.openConverter(from, to, &converter, failure) &&
+           printMembers(session.object(), kClassName, output, failure) &&
+           printMembers(converter.get(), "converter from " + from + " to " + to, output, failure);
+  }
   if (!options.dispatch && !session.openConverter(from, to, &converter, failure)) return false;
 
   std::vector<std::string> inputs = options.inputs;

@@ -106,6 +106,7 @@ TEST_F(Zkconv, ErrorsNameTheProblem) {
       {{"-f", "UTF-8", "-t", "UTF-16"}, "\xc3", invalid + "standard input\n"},
       {{"--dispatch", "-f", "UTF-8", "-t", "ISO-8859-1", sample}, "", invalid + sample + "\n"},
       {{"--dispatch", "-f", "NO-SUCH", "-t", "UTF-8"}, "x", unknown + "NO-SUCH to UTF-8\n"},
+      {{"--members", "-f", "NO-SUCH", "-t", "UTF-8"}, "", unknown + "NO-SUCH to UTF-8\n"},
       {{"--bogus"}, "", "zkconv: unknown option --bogus (see zkconv --help)\n"},
       {{"-f"}, "", "zkconv: option -f needs a value\n"},
       {{"--module", "./no-such-module", "-f", "UTF-8", "-t", "HTML"},
@@ -120,6 +121,22 @@ TEST_F(Zkconv, ErrorsNameTheProblem) {
     EXPECT_EQ(1, std::count(run.errors.begin(), run.errors.end(), '\n')) << "one line: " << run.errors;
     EXPECT_EQ("", run.output);
   }
+}
+
+TEST_F(Zkconv, ListsMembers) {
+  const runS run = runZkconv({"--members", "-f", "UTF-8", "-t", "HTML"});
+  EXPECT_EQ(0, run.status) << run.errors;
+  EXPECT_EQ(
+      "rozorevo.charsetconvert\n"
+      "  property  AvailableCharsets    read-only\n"
+      "  method    Convert              3 arguments\n"
+      "  property  LocaleCharset        read-only\n"
+      "  method    isValidCharset       1 argument\n"
+      "  method    openConverter        2 arguments\n"
+      "converter from UTF-8 to HTML\n"
+      "  method    ConvertString        1 argument\n"
+      "  method    Reset                0 arguments\n",
+      run.output);
 }
 
 TEST_F(Zkconv, OutputFileIsReplacedOnlyByACompleteResult) {

@@ -9,12 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "abi/charset_interfaces.h"
 #include "abi/interface_ptr.h"
 #include "host/component_module.h"
 #include "host/reference_engine.h"
 #include "platform/module_loader.h"
 #include "runtime/variant.h"
 #include "tests/support/environment_scope.h"
+#include "tests/support/member_listing.h"
 
 namespace {
 
@@ -233,6 +235,40 @@ TEST_F(ModuleBinding, CallsOnTheEngineInOrderAndTheRegisteredFactory) {
   EXPECT_EQ((logT{"AddRef", "QueryInterface ZKCOMENGFACT", "RevokeFactory 77", "Release", "Release", "Release"}),
             recorder.log);
   EXPECT_EQ(0, recorder.refCount);
+}
+
+// A host lists the members of the component and of a converter through the module file, and
+// every reference it took comes back.
+TEST_F(ModuleBinding, MembersThroughTypeInformation) {
+  ASSERT_TRUE(module.initialise(&engine));
+  zkInterfacePtrT<zkIUnknown> component;
+  ASSERT_EQ(0u, engine.createObject("rozorevo.charsetconvert", true, component.out()));
+  const auto references = [&component] {
+    component->AddRef();
+    return component->Release();
+  };
+  const uint32_t before = references();
+  zkInterfacePtrT<zkIComTypeInfo> info;
+  ASSERT_EQ(0u, info.query(component.get(), zkIID_ITypeInfo));
+  zkInterfacePtrT<zkIComObjectCollection> members;
+  ASSERT_EQ(0u, info->GetMembers(kindMethod | kindPropertyGet | kindPropertyPut, members.out()));
+  EXPECT_EQ(before + 1 + 5, references()) << "the type information and each description hold one";
+  EXPECT_EQ((std::vector<std::string>{"property AvailableCharsets read-only", "method Convert 3+0",
+                                      "property LocaleCharset read-only", "method isValidCharset 1+0",
+                                      "method openConverter 2+0"}),
+            membertest::describeAll(members.get()));
+
+  zkInterfacePtrT<ICharsetFactory> factory;
+  zkInterfacePtrT<zkIUnknown> converter;
+  ASSERT_EQ(0u, factory.query(component.get(), zkIID_ICharsetFactory));
+  ASSERT_EQ(0u, factory->openConverter("UTF-8", "UTF-16", converter.out()));
+  EXPECT_EQ((std::vector<std::string>{"method ConvertString 1+0", "method Reset 0+0"}),
+            membertest::listMembers(converter.get(), kindMethod));
+  converter.reset();
+  factory.reset();
+  members.reset();
+  info.reset();
+  EXPECT_EQ(before, references());
 }
 
 }  // namespace
