@@ -9,13 +9,13 @@
 #include "abi/interface_ptr.h"
 #include "abi/type_info.h"
 #include "runtime/variant.h"
+#include "tests/support/variant_text.h"
 
 namespace membertest {
 
+// The text GetName stored, or "<no name>" when it failed.
 inline std::string nameOf(uint32_t status, const zkVariantS& name) {
-  const char* text = nullptr;
-  if (status != 0 || name.getString(&text) != 0) return "<no name>";
-  return text;
+  return status == 0 ? variantText(name) : "<no name>";
 }
 
 // One line for a collection element or a GetMember answer.
