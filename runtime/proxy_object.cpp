@@ -10,6 +10,7 @@
 #include "abi/status.h"
 #include "base/str.h"
 #include "platform/thread_ident.h"
+#include "platform/thread_unwind.h"
 #include "runtime/proxy_call_error.h"
 #include "runtime/proxy_exceptions.h"
 #include "runtime/query_interface.h"
@@ -243,7 +244,10 @@ uint32_t proxyObjectC::forwardCall(zkIDispatch* target, const char* name, uint32
 
 uint32_t proxyObjectC::Invoke(const char* name, uint32_t kind, uint32_t paramCount, const zkVariantS* params,
                               zkVariantS* result, zkIUnknown** errorOut) {
-  proxyAutoParaListC args(paramCount);
+  // The announced arguments are checked before the list is allocated for
+  // them: a hostile count must not cost memory or time.
+  const bool argumentsUsable = paramCount == 0 || (params != nullptr && paramCount <= proxyInvokeArgumentLimit);
+  proxyAutoParaListC args(argumentsUsable ? paramCount : 0);
   proxyAutoTypeCastC value;
   str context;
   str description;
@@ -251,8 +255,9 @@ uint32_t proxyObjectC::Invoke(const char* name, uint32_t kind, uint32_t paramCou
   bool noExceptionCaught = true;
   bool succeeded = false;
 
-  if (!args.allocationFailed() && (paramCount == 0 || params != nullptr)) {
-    for (uint32_t i = 0; i < paramCount; ++i) args.items[i] = params[i];
+  bool copied = argumentsUsable && !args.allocationFailed();
+  for (uint32_t i = 0; copied && i < paramCount; ++i) copied = params[i].copyTo(args.items[i]) == 0;
+  if (copied) {
     try {
       succeeded = callMember(name, kind, args, value);
     } catch (const proxyExecuteExceptionC& e) {
@@ -263,6 +268,7 @@ uint32_t proxyObjectC::Invoke(const char* name, uint32_t kind, uint32_t paramCou
       innerError = e.error;
       noExceptionCaught = false;
     } catch (...) {
+      rethrowIfThreadUnwinding();
       description = "unhandle exception";
       noExceptionCaught = false;
     }

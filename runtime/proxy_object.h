@@ -27,6 +27,13 @@
 // proxyForwardDepthLimit forwarded calls may be in progress, beyond that a
 // forward fails, so objects that forward to each other in a cycle fail the
 // call instead of exhausting the stack.
+//
+// Invoke refuses, before it allocates anything, a call that announces
+// arguments without passing them (a null argument pointer) and one that
+// announces more than proxyInvokeArgumentLimit of them; and a call whose
+// arguments cannot be copied (arrays nested deeper than
+// variantArrayNestingLimit, no memory). Such calls fail like a call that
+// no row fits, naming no argument.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +46,8 @@
 #include "runtime/ref_object.h"
 
 constexpr int proxyForwardDepthLimit = 64;
+// Arguments one call by name may carry; far beyond any member's use.
+constexpr uint32_t proxyInvokeArgumentLimit = 0x10000;
 
 class proxyObjectC : public zkIDispatch, public memManInterfaceC, public raVodRefObjectC {
  public:

@@ -277,34 +277,42 @@ uint32_t zkVariantS::getObject(zkIUnknown** object) const {
   return 0;
 }
 
-uint32_t zkVariantS::copyTo(zkVariantS& destination) const {
-  if (&destination == this) return 0;
-  switch (type) {
+namespace {
+
+// copyTo for a source that sits inside `nesting` arrays.
+uint32_t copyVariant(const zkVariantS& source, zkVariantS& destination, int nesting) {
+  if (&destination == &source) return 0;
+  switch (source.type) {
     case zkVarEmpty:
       destination.clear();
       return 0;
     case zkVarInt:
-      destination.setInt(value.intValue);
+      destination.setInt(source.value.intValue);
       return 0;
     case zkVarDouble:
-      destination.setDouble(value.doubleValue);
+      destination.setDouble(source.value.doubleValue);
       return 0;
     case zkVarBool:
-      destination.setBool(value.boolValue);
+      destination.setBool(source.value.boolValue);
       return 0;
     case zkVarString:
-      return destination.setString(textOf(value.stringValue));
+      return destination.setString(textOf(source.value.stringValue));
     case zkVarObject:
-      destination.setObject(value.objectValue);
+      destination.setObject(source.value.objectValue);
       return 0;
     case zkVarArray: {
       // Built completely before the destination changes: the source may be
-      // an element of the destination's own array.
-      const variantArrayC& source = *value.arrayValue;
+      // an element of the destination's own array. Nesting is bounded so
+      // that a hostile caller's array cannot exhaust the stack.
+      if (nesting >= variantArrayNestingLimit) {
+        destination.clear();
+        return 1;
+      }
+      const variantArrayC& elements = *source.value.arrayValue;
       variantArrayC* copy = new variantArrayC;
-      bool complete = copy != nullptr && copy->resize(source.size());
-      for (uint64_t i = 0; complete && i < source.size(); ++i) {
-        complete = source.at(i)->copyTo(*copy->at(i)) == 0;
+      bool complete = copy != nullptr && copy->resize(elements.size());
+      for (uint64_t i = 0; complete && i < elements.size(); ++i) {
+        complete = copyVariant(*elements.at(i), *copy->at(i), nesting + 1) == 0;
       }
       if (!complete) {
         delete copy;
@@ -318,6 +326,10 @@ uint32_t zkVariantS::copyTo(zkVariantS& destination) const {
       return 0;
   }
 }
+
+}  // namespace
+
+uint32_t zkVariantS::copyTo(zkVariantS& destination) const { return copyVariant(*this, destination, 0); }
 
 uint32_t zkVariantS::changeType(uint32_t target) {
   if (type == target) return 0;

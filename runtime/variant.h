@@ -31,6 +31,9 @@ class variantArrayC;
 
 // Default members followed while resolving an object to a plain value.
 constexpr int variantResolveDepthLimit = 256;
+// Arrays nested in arrays that a copy follows (an array holding no array
+// counts 1); a deeper array fails the copy instead of exhausting the stack.
+constexpr int variantArrayNestingLimit = 256;
 
 // Name of a tag for diagnostics ("zkVarInt", ...; "unknown" otherwise).
 const char* zkVariantTagName(uint32_t tag);
@@ -83,7 +86,8 @@ struct zkVariantS {
   // Deep copy into `destination` (strings and arrays are copied, objects
   // shared with one more reference). Copying onto itself does nothing;
   // an unknown tag leaves the destination as it was. Answers 0, or 1 when an
-  // allocation failed (the destination is then empty).
+  // allocation failed or arrays are nested deeper than
+  // variantArrayNestingLimit (the destination is then empty).
   uint32_t copyTo(zkVariantS& destination) const;
 
   // Converts in place to `target`; answers 0, or 1 with the variant unchanged.

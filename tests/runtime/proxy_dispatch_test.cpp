@@ -3,11 +3,16 @@
 // the default member and properties, forwarding, and the error objects.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "abi/interface_ptr.h"
+#include "memory/module_heap.h"
+#include "platform/thread.h"
 #include "runtime/proxy_exceptions.h"
 #include "runtime/proxy_object.h"
 #include "runtime_fakes.h"
@@ -17,6 +22,7 @@ namespace {
 typedef proxyAutoParaListC argsT;
 typedef proxyAutoTypeCastC resultT;
 int testObjectsDestroyed = 0;
+std::atomic<bool> sleeperEntered{false};
 
 class testDispatchC : public proxyObjectC {
  public:
@@ -38,6 +44,7 @@ class testDispatchC : public proxyObjectC {
         {"Exec", kindMethod, anyValue, &row<exec>},
         {"ExecCom", kindMethod, 0, &row<execCom>},
         {"Boom", kindMethod, 0, &row<boom>},
+        {"Sleep", kindMethod, 0, &row<sleep>},
         {"Value", kindPropertyGet, 0, &row<getValue>},
         {"Value", kindPropertyPut, 1, &row<putValue>},
         {"Child", kindPropertyGet, 0, &row<getChild>},
@@ -79,6 +86,11 @@ class testDispatchC : public proxyObjectC {
   }
   static void execCom(testDispatchC& self, argsT&, resultT&) { throwExecuteComError(self.comError); }
   static void boom(testDispatchC&, argsT&, resultT&) { throw std::runtime_error("boom"); }
+  // Waits (at a cancellation point) until the thread is ended, at most 10 s.
+  static void sleep(testDispatchC&, argsT&, resultT&) {
+    sleeperEntered = true;
+    for (int i = 0; i < 10000; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
   static void getValue(testDispatchC& self, argsT&, resultT& result) {
     ++self.valueReads;
     result.setInt(self.value);
@@ -205,6 +217,43 @@ TEST_F(ProxyDispatch, NullResultAndNullErrorSlot) {
   zkIUnknown* error = nullptr;
   EXPECT_EQ(1u, object->Invoke("Sum", kindMethod, 2, nullptr, &result, &error)) << "arguments announced but missing";
   if (error != nullptr) error->Release();
+}
+
+// Announced arguments that are missing, too many or nested too deep fail the
+// call before a handler runs, and before a list is allocated for them.
+TEST_F(ProxyDispatch, HostileArgumentsFailCleanly) {
+  const uint64_t peakBefore = modulePool().peakOsBytes;
+  const zkVariantS one[] = {I(1)};
+  zkVariantS deep[] = {nestedArray(variantArrayNestingLimit + 1)};
+  zkVariantS result = I(77);
+  EXPECT_EQ(1u, object->Invoke("Convert", kindMethod, 50000000, nullptr, &result, nullptr));
+  EXPECT_EQ(1u, object->Invoke("Convert", kindMethod, proxyInvokeArgumentLimit + 1, one, &result, nullptr))
+      << "more arguments than any call carries; reading them would overrun `one`";
+  EXPECT_EQ(peakBefore, modulePool().peakOsBytes) << "no list was allocated for the announced arguments";
+  EXPECT_EQ(1u, object->Invoke("Convert", kindMethod, 1, deep, &result, nullptr));
+  EXPECT_EQ(77, result.value.intValue);
+  deep[0] = nestedArray(variantArrayNestingLimit);
+  EXPECT_EQ(0u, object->Invoke("Convert", kindMethod, 1, deep, &result, nullptr));
+  EXPECT_EQ("any:1", variantText(result));
+}
+
+// A thread ended while a handler runs (POSIX: cancellation unwinds its stack
+// through Invoke's catch-all) ends; it neither returns from Invoke nor aborts
+// the process.
+TEST_F(ProxyDispatch, AThreadEndedInsideAHandlerEnds) {
+  sleeperEntered = false;
+  threadC sleeper;
+  ASSERT_TRUE(sleeper.start(
+      [](void* target) -> uint32_t {
+        static_cast<testDispatchC*>(target)->Invoke("Sleep", kindMethod, 0, nullptr, nullptr, nullptr);
+        return 7;
+      },
+      object));
+  while (!sleeperEntered) std::this_thread::yield();
+  ASSERT_TRUE(sleeper.terminate());
+  uint64_t exitCode = 99;
+  ASSERT_TRUE(sleeper.join(&exitCode));
+  EXPECT_EQ(0u, exitCode);
 }
 
 TEST_F(ProxyDispatch, FallbacksForwardToObjects) {

@@ -88,3 +88,18 @@ class fakeSymbolRefC : public fakeT<zkIComSymbolRef, &zkIID_ISymbolRef> {
     return 0;
   }
 };
+
+// An array variant holding `levels` arrays in one another (levels >= 1), the
+// innermost one holding the integer 1.
+inline zkVariantS nestedArray(int levels) {
+  zkVariantS outer;
+  zkVariantS* slot = &outer;
+  for (int level = 0; level < levels; ++level) {
+    variantArrayC* array = new variantArrayC;
+    EXPECT_TRUE(array != nullptr && array->resize(1));
+    slot->setArray(array);
+    slot = array->at(0);
+  }
+  slot->setInt(1);
+  return outer;
+}

@@ -55,6 +55,20 @@ TEST(VariantArray, ResizeAndDeepCopy) {
   EXPECT_TRUE(balanced(object));
 }
 
+// Arrays nested up to the limit copy; one level more fails and leaves the
+// destination empty, however deep the source goes.
+TEST(VariantArray, CopyRefusesNestingBeyondTheLimit) {
+  for (int levels : {variantArrayNestingLimit, variantArrayNestingLimit + 1}) {
+    SCOPED_TRACE(std::to_string(levels) + " levels");
+    const zkVariantS source = nestedArray(levels);
+    zkVariantS copy;
+    copy.setString("old");
+    const bool withinLimit = levels <= variantArrayNestingLimit;
+    EXPECT_EQ(withinLimit ? 0u : 1u, source.copyTo(copy));
+    EXPECT_EQ(withinLimit ? zkVarArray : zkVarEmpty, copy.type) << zkVariantTagName(copy.type);
+  }
+}
+
 // A plain value: tag plus the payload that tag uses (number for tags 1, 2, 16).
 struct plainValueS {
   uint32_t tag;
