@@ -25,9 +25,9 @@ template <class T>
 class zkClassObjectCollectionT final
     : public defRAVODWrapperT<zkClassObjectCollectionT<T>, zkIComObjectCollection, &zkIID_IObjectCollection> {
  public:
-  // A new collection of `initialCount` empty elements, with reference count
-  // 0 (the creator takes the first reference); null when memory runs out.
-  static zkClassObjectCollectionT* create(uint32_t initialCount = 0);
+  // A new empty collection with reference count 0 (the creator takes the
+  // first reference); null when memory runs out.
+  static zkClassObjectCollectionT* create() { return new zkClassObjectCollectionT; }
 
   // Appends `item` (null appends an empty element), adding one reference
   // for the collection. Answers 0, or 1 when the array cannot grow.
@@ -47,23 +47,8 @@ class zkClassObjectCollectionT final
   bool grow(uint64_t needed);
 
   memManDataPoolC<T*> items;  // element pointers; size = bytes of room
-  uint32_t count;             // elements added (and initial empty ones)
+  uint32_t count;             // elements added
 };
-
-template <class T>
-zkClassObjectCollectionT<T>* zkClassObjectCollectionT<T>::create(uint32_t initialCount) {
-  zkClassObjectCollectionT* collection = new zkClassObjectCollectionT;
-  if (collection == nullptr) return nullptr;
-  if (initialCount > 0) {
-    if (!collection->grow(initialCount)) {
-      delete collection;
-      return nullptr;
-    }
-    for (uint32_t i = 0; i < initialCount; ++i) collection->items.data[i] = nullptr;
-    collection->count = initialCount;
-  }
-  return collection;
-}
 
 template <class T>
 zkClassObjectCollectionT<T>::~zkClassObjectCollectionT() {

@@ -1,11 +1,9 @@
 // The component "rozorevo.charsetconvert": openConverter's choice of
 // converter, and every member through Invoke with real variants, its
-// failure shapes and argument read order; the members as the type
-// information of the component and its converters lists them.
+// failure shapes and argument read order.
 #include "charset/html_converter.h"
 #include "charset_test_support.h"
 #include "platform/locale_charset.h"
-#include "tests/support/member_listing.h"
 
 namespace {
 
@@ -123,21 +121,6 @@ TEST(CharsetComponent, Members) {
     EXPECT_EQ(c.expected, invoke(component.get(), c.member, c.kind, c.args));
   }
   EXPECT_EQ(probe.opens - 1, probe.closes) << "every handle that opened (all but one) is closed";
-}
-
-// Through QueryInterface of the real objects, plain and HTML converters
-// alike; the native faces answer it too, as every identifier the dispatch
-// object knows.
-TEST(CharsetComponent, TypeInformation) {
-  using strings = std::vector<std::string>;
-  const strings component = {"property AvailableCharsets read-only", "method Convert 3+0",
-                             "property LocaleCharset read-only", "method isValidCharset 1+0",
-                             "method openConverter 2+0"};
-  const strings converter = {"method ConvertString 1+0", "method Reset 0+0"};
-  EXPECT_EQ(component, membertest::listMembers(makeFactory().get(), 7));
-  EXPECT_EQ(converter, membertest::listMembers(openNative("UTF-8", "ISO-8859-1").get(), 7));
-  EXPECT_EQ(converter, membertest::listMembers(openNative("UTF-8", "HTML").get(), 7));
-  EXPECT_EQ(strings{}, membertest::listMembers(openNative("UTF-8", "HTML").get(), kindPropertyGet));
 }
 
 }  // namespace

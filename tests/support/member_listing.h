@@ -8,43 +8,34 @@
 
 #include "abi/interface_ptr.h"
 #include "abi/type_info.h"
-#include "runtime/variant.h"
 #include "tests/support/variant_text.h"
 
 namespace membertest {
 
-// The text GetName stored, or "<no name>" when it failed.
-inline std::string nameOf(uint32_t status, const zkVariantS& name) {
-  return status == 0 ? variantText(name) : "<no name>";
-}
-
-// One line for a collection element or a GetMember answer.
+// One line for a collection element or a GetMember answer; a getter that
+// fails shows as "?".
 inline std::string describeMember(zkIUnknown* member) {
   zkInterfacePtrT<zkIComMethodeTypeInfo> method;
   zkInterfacePtrT<zkIComPropertyTypeInfo> property;
   zkVariantS name;
-  uint32_t first = 0xDEAD, second = 0xDEAD;
+  uint32_t first = 0, second = 0;
   if (method.query(member, zkIID_IMethodeTypeInfo) == 0) {
-    const std::string text = nameOf(method->GetName(&name), name);
-    if (method->GetMinParams(&first) != 0 || method->GetOptionalParams(&second) != 0) return "method " + text + " ?";
-    return "method " + text + " " + std::to_string(first) + "+" + std::to_string(second);
+    if (method->GetName(&name) != 0 || method->GetMinParams(&first) != 0 || method->GetOptionalParams(&second) != 0)
+      return "method ?";
+    return "method " + variantText(name) + " " + std::to_string(first) + "+" + std::to_string(second);
   }
   if (property.query(member, zkIID_IPropetyTypeInfo) == 0) {
-    const std::string text = nameOf(property->GetName(&name), name);
-    if (property->IsReadOnly(&first) != 0) return "property " + text + " ?";
-    return "property " + text +
-           (first == 1   ? " read-only"
-            : first == 0 ? " writable"
-                         : " flag " + std::to_string(first));
+    if (property->GetName(&name) != 0 || property->IsReadOnly(&first) != 0) return "property ?";
+    return "property " + variantText(name) + (first == 0 ? " writable" : first == 1 ? " read-only" : " flag ?");
   }
-  return member == nullptr ? "<null>" : "<neither kind>";
+  return "<neither kind>";
 }
 
 // Every element of a collection, in order.
 inline std::vector<std::string> describeAll(zkIComObjectCollection* collection) {
   std::vector<std::string> lines;
   uint32_t count = 0;
-  if (collection->GetCount(&count) != 0) return {"<no count>"};
+  collection->GetCount(&count);
   for (uint32_t i = 0; i < count; ++i) {
     zkInterfacePtrT<zkIUnknown> item;
     lines.push_back(collection->GetItem(i, item.out()) == 0 ? describeMember(item.get()) : "<no item>");
@@ -55,12 +46,10 @@ inline std::vector<std::string> describeAll(zkIComObjectCollection* collection) 
 // The members of `object` of the kinds in `mask`, through "ZKIIDTYPEINFO".
 inline std::vector<std::string> listMembers(zkIUnknown* object, uint32_t mask) {
   zkInterfacePtrT<zkIComTypeInfo> info;
+  zkInterfacePtrT<zkIComObjectCollection> members;
   if (info.query(object, zkIID_ITypeInfo) != 0) return {"<no type information>"};
-  zkIComObjectCollection* collection = nullptr;
-  if (info->GetMembers(mask, &collection) != 0 || collection == nullptr) return {"<GetMembers failed>"};
-  zkInterfacePtrT<zkIComObjectCollection> held;
-  held.attach(collection);
-  return describeAll(collection);
+  if (info->GetMembers(mask, members.out()) != 0 || !members) return {"<GetMembers failed>"};
+  return describeAll(members.get());
 }
 
 }  // namespace membertest
