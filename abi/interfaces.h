@@ -5,7 +5,10 @@
 // engine and other modules and must not change: no interface declares a
 // virtual destructor (objects are destroyed by their own implementation when
 // the last reference goes), and each interface's destructor is protected so
-// nobody deletes an object through an interface pointer.
+// nobody deletes an object through an interface pointer. An implementation's
+// table may continue after the interface's slots; the framework's own
+// implementations end it with their one-slot deleting destructor
+// (abi/mem_man_object.h), which only their Release calls.
 //
 // Every operation answers an unsigned 32-bit status (0 = success) except
 // AddRef and Release, which answer the reference count their own change

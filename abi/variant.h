@@ -5,7 +5,9 @@
 // module that made it, an array value (tag 0x8000) to an array object of
 // that module; an object value (tag 8) holds one reference. Whoever receives
 // a variant owns what it holds and gives it back through the object's own
-// table, never by freeing it directly.
+// table, never by freeing it directly: a string or an array through its
+// deleting destructor (zkIMemManObject, abi/mem_man_object.h, with
+// deleteStorageFlag), an object through Release.
 //
 // The object runtime's zkVariantS has exactly this layout. A host that does
 // not link the runtime builds and reads variants as zkVariantRecordS and

@@ -42,7 +42,10 @@ class str : public memManInterfaceC {
   // "%.*g": precision significant digits, trailing zeros dropped. Any
   // precision gives the full text (no length limit).
   str(double value, int precision);
-  ~str() override;
+  ~str();
+  // Table slot 2, after getMemManager: destroys and, with deleteStorageFlag,
+  // frees through the class operator delete.
+  ZK_DELETING_DESTRUCTOR(str)
 
   // Same data pointer: nothing; otherwise a copy of other's storage.
   str& operator=(const str& other);

@@ -57,6 +57,7 @@ class prxbasezkICharsetConverterC : public proxyObjectC, public zkICharsetConver
   uint32_t ConvertString(const char* in, zkVariantS* out) override;
 
   const char* getNativeTypeName() override;
+  ZK_DELETING_DESTRUCTOR(prxbasezkICharsetConverterC)
 
   iconv_t handle() const { return conversionHandle; }
   const str& sourceName() const { return fromCharset; }
@@ -66,7 +67,7 @@ class prxbasezkICharsetConverterC : public proxyObjectC, public zkICharsetConver
   // For the HTML converter: its own method rows.
   prxbasezkICharsetConverterC(const proxyMethodEntryS* rows, iconv_t handle, const char* fromName, const char* toName);
   // Closes the handle unless it is 0 or the failure value.
-  ~prxbasezkICharsetConverterC() override;
+  ~prxbasezkICharsetConverterC();
 
   // The one library call of a conversion: converts inLength bytes at `in`
   // into `out` with `capacity` bytes and stores the number of bytes the call

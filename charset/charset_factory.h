@@ -55,9 +55,10 @@ class prxbaseICharsetFactoryC : public proxyObjectC, public ICharsetFactory {
   uint32_t openConverter(const char* fromCharset, const char* toCharset, zkIUnknown** out) override;
 
   const char* getNativeTypeName() override;
+  ZK_DELETING_DESTRUCTOR(prxbaseICharsetFactoryC)
 
  protected:
-  ~prxbaseICharsetFactoryC() override = default;
+  ~prxbaseICharsetFactoryC() = default;
 };
 
 // The five method rows of the component, in table order.

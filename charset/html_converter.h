@@ -43,12 +43,13 @@ class prxbasezkIHtmlConverterC : public prxbasezkICharsetConverterC {
   uint32_t ConvertString(const char* in, zkVariantS* out) override;
 
   const char* getNativeTypeName() override;
+  ZK_DELETING_DESTRUCTOR(prxbasezkIHtmlConverterC)
 
   bool encodes() const { return htmlIsTarget != 0; }
   bool hasTags() const { return withTags != 0; }
 
  protected:
-  ~prxbasezkIHtmlConverterC() override = default;
+  ~prxbasezkIHtmlConverterC() = default;
   void onHandleReset() override { utf16MarkPending = 1; }
 
  private:

@@ -5,6 +5,12 @@
 //
 // Every entry point here holds the allocation lock for one call; the pool
 // takes the pool lock inside it (order: allocation lock, then pool lock).
+//
+// memManInterfaceC's table is binding across modules: it is the table that
+// abi/mem_man_object.h declares for other binaries (getMemManager, then the
+// deleting destructor of deleting_destructor.h). Its C++ destructor is
+// protected and non-virtual; objects are destroyed through the slot.
+//
 // Failure: a manager that cannot get memory answers null; the buffer then
 // holds no storage (data null, size 0) and its operations answer false.
 #pragma once
@@ -14,6 +20,8 @@
 #include <cstring>
 #include <new>
 
+#include "abi/mem_man_object.h"
+#include "memory/deleting_destructor.h"
 #include "platform/lock.h"
 
 // The system memory manager; one static instance per module.
@@ -35,18 +43,16 @@ class memManSystemC {
 };
 
 // The allocation base of every framework object.
-class memManInterfaceC {
+class memManInterfaceC : public zkIMemManObject {
  public:
-  memManInterfaceC() {}
-  memManInterfaceC(const memManInterfaceC&) {}
-  memManInterfaceC& operator=(const memManInterfaceC&) { return *this; }
-
-  // The manager that serves this object (the system manager; forAllocation
-  // is true for allocation and reallocation, false for freeing).
-  virtual memManSystemC* getMemManager(bool forAllocation);
-  // Records the system manager as the calling thread's current manager, for
-  // the class operator delete that follows a deleting destructor.
-  virtual ~memManInterfaceC();
+  // Slot 1: the manager that serves this object (the system manager;
+  // forAllocation is true for allocation and reallocation, false for
+  // freeing).
+  memManSystemC* getMemManager(bool forAllocation) override;
+  // Slot 2: destroys the object and, with deleteStorageFlag, frees it
+  // through the class operator delete; answers the object's address. Every
+  // class that can be the most derived supplies it (ZK_DELETING_DESTRUCTOR).
+  void* deletingDestructor(uint32_t flags) override = 0;
 
   // Allocation through the system manager; null on failure. Declared
   // noexcept so that every new-expression of these classes tests the result
@@ -63,6 +69,14 @@ class memManInterfaceC {
   static void* allocate(std::uint64_t size);
   static void deallocate(void* p);
   static void* reallocate(void* p, std::uint64_t size);
+
+ protected:
+  memManInterfaceC() {}
+  memManInterfaceC(const memManInterfaceC&) {}
+  memManInterfaceC& operator=(const memManInterfaceC&) { return *this; }
+  // Records the system manager as the calling thread's current manager, for
+  // the class operator delete that follows the deleting destructor.
+  ~memManInterfaceC();
 };
 
 // A counted buffer of T, size in bytes.
@@ -73,7 +87,8 @@ class memManDataPoolC : public BaseT {
  public:
   memManDataPoolC() : data(nullptr), size(0) {}
   memManDataPoolC(const memManDataPoolC& other) : BaseT(), data(nullptr), size(0) { *this = other; }
-  ~memManDataPoolC() override { release(); }
+  ~memManDataPoolC() { release(); }
+  ZK_DELETING_DESTRUCTOR(memManDataPoolC)
 
   // Frees the current storage; when other's data differs, takes a copy of
   // other's storage (none if it has none).

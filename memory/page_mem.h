@@ -18,15 +18,24 @@ class pageMemT : public BaseT {
  public:
   static constexpr std::uint64_t elementsPerPage = std::uint64_t{1} << pageShift;
 
-  // One page: its elements live and die with it.
+  // One page: its elements live and die with it. Made by addPage, destroyed
+  // only through its slot.
   class pageIC : public BaseT {
    public:
+    ZK_DELETING_DESTRUCTOR(pageIC)
+
     T elements[elementsPerPage];
+
+   private:
+    friend class pageMemT;
+    pageIC() = default;
+    ~pageIC() = default;
   };
 
   pageMemT() : pageCount(0), count(0) {}
   // Destroys every page (and so every element), then frees the page array.
-  ~pageMemT() override;
+  ~pageMemT();
+  ZK_DELETING_DESTRUCTOR(pageMemT)
 
   pageMemT(const pageMemT&) = delete;
   pageMemT& operator=(const pageMemT&) = delete;
@@ -65,7 +74,7 @@ class pageMemT : public BaseT {
 
 template <class T, int pageShift, class BaseT>
 pageMemT<T, pageShift, BaseT>::~pageMemT() {
-  for (std::uint64_t i = 0; i < pageCount; ++i) delete pages.data[i];
+  for (std::uint64_t i = 0; i < pageCount; ++i) deleteObject(pages.data[i]);
   pageCount = 0;
   pages.release();
 }

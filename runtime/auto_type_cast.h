@@ -29,7 +29,9 @@ class proxyAutoTypeCastC : public memManInterfaceC, public zkVariantS {
   // Copies the value; `resolved` stays empty.
   explicit proxyAutoTypeCastC(const zkVariantS& v);
   // Clears `resolved`, then the value.
-  ~proxyAutoTypeCastC() override;
+  ~proxyAutoTypeCastC();
+  // The one virtual operation beyond getMemManager.
+  ZK_DELETING_DESTRUCTOR(proxyAutoTypeCastC)
 
   // Copies both variants.
   proxyAutoTypeCastC& operator=(const proxyAutoTypeCastC& other);

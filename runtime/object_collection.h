@@ -35,13 +35,14 @@ class zkClassObjectCollectionT final
 
   uint32_t GetCount(uint32_t* out) override;
   uint32_t GetItem(uint32_t index, zkIUnknown** out) override;
+  ZK_DELETING_DESTRUCTOR(zkClassObjectCollectionT)
 
   // Elements the array has room for.
   uint64_t capacity() const { return items.size / sizeof(T*); }
 
  private:
   zkClassObjectCollectionT() : count(0) {}
-  ~zkClassObjectCollectionT() override;
+  ~zkClassObjectCollectionT();
 
   // Makes room for at least `needed` elements, doubling the room.
   bool grow(uint64_t needed);

@@ -17,7 +17,8 @@ class proxyAutoParaListC : public memManInterfaceC {
   // `n` empty items, current -1. When the items cannot be allocated the list
   // is empty (count 0) and allocationFailed() answers true.
   explicit proxyAutoParaListC(uint32_t n);
-  ~proxyAutoParaListC() override;
+  ~proxyAutoParaListC();
+  ZK_DELETING_DESTRUCTOR(proxyAutoParaListC)
   proxyAutoParaListC(const proxyAutoParaListC&) = delete;
   proxyAutoParaListC& operator=(const proxyAutoParaListC&) = delete;
 

@@ -5,7 +5,7 @@ proxyCallErrorC* proxyCallErrorC::create(const char* descriptionText, const char
   proxyCallErrorC* error = new proxyCallErrorC(inner);
   if (error == nullptr) return nullptr;
   if (error->description.setString(descriptionText) != 0 || error->context.setString(contextText) != 0) {
-    delete error;
+    deleteObject(error);
     return nullptr;
   }
   return error;

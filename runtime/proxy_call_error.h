@@ -24,10 +24,12 @@ class proxyCallErrorC final : public defRAVODWrapperT<proxyCallErrorC, zkIComExc
   uint32_t GetContext(zkVariantS* out) override;
   uint32_t GetDescription(zkVariantS* out) override;
   uint32_t GetInnerError(zkIUnknown** out) override;
+  // Slot 6, the last: reached through Release.
+  ZK_DELETING_DESTRUCTOR(proxyCallErrorC)
 
  private:
   explicit proxyCallErrorC(zkIUnknown* inner) : innerError(inner) {}
-  ~proxyCallErrorC() override = default;
+  ~proxyCallErrorC() = default;
 
   zkVariantS description;                  // string variant
   zkVariantS context;                      // string variant

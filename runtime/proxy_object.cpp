@@ -154,7 +154,7 @@ uint32_t proxyObjectC::AddRef() { return incrementRefCount(); }
 
 uint32_t proxyObjectC::Release() {
   const uint32_t remaining = decrementRefCount();
-  if (remaining == 0) delete this;
+  if (remaining == 0) deletingDestructor(deleteStorageFlag);
   return remaining;
 }
 

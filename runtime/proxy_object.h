@@ -21,7 +21,9 @@
 // Layout (binding across modules): the zkIDispatch table at byte 0, the
 // memory-manager table at 8, the reference count at 16, the external
 // connection at 24, the native pointer at 32, then owner and the method-table
-// holder.
+// holder. The memory-manager table holds getMemManager and the deleting
+// destructor, through which Release destroys the object; proxyObjectC leaves
+// that slot to each concrete class (ZK_DELETING_DESTRUCTOR).
 //
 // Forwarding to other objects nests calls; on one thread at most
 // proxyForwardDepthLimit forwarded calls may be in progress, beyond that a
@@ -133,7 +135,7 @@ class proxyObjectC : public zkIDispatch, public memManInterfaceC, public raVodRe
   void* handlerOwner() const { return owner; }
 
  protected:
-  ~proxyObjectC() override;
+  ~proxyObjectC();
 
  private:
   static void checkLayout();  // compile-time layout checks only

@@ -13,8 +13,11 @@
 // one interface: QueryInterface answers "ZKIIDUNK" and *id with the object
 // itself (one reference added) and otherwise stores null and answers 1.
 // Its table holds QueryInterface, AddRef, Release, the interface's own slots,
-// then the deleting destructor. The counter is a virtual base so that a class
-// reached through several interface paths still has one counter.
+// then the deleting destructor, one slot (deleting_destructor.h) that Impl
+// supplies with ZK_DELETING_DESTRUCTOR(Impl) and that Release calls when the
+// last reference goes. Impl declares no virtual operation of its own, so the
+// slot stays last. The counter is a virtual base so that a class reached
+// through several interface paths still has one counter.
 #pragma once
 
 #include <atomic>
@@ -23,6 +26,7 @@
 
 #include "abi/interfaces.h"
 #include "abi/status.h"
+#include "memory/deleting_destructor.h"
 #include "runtime/query_interface.h"
 
 class raVodRefObjectC {
@@ -73,13 +77,17 @@ class defRAVODWrapperT : public Iface, public virtual raVodRefObjectC {
   uint32_t Release() override {
     static_assert(!std::is_destructible<Impl>::value, "reference-counted classes need a non-public destructor");
     const uint32_t remaining = decrementRefCount();
-    if (remaining == 0) delete this;
+    if (remaining == 0) deletingDestructor(deleteStorageFlag);
     return remaining;
   }
 
+  // The last slot: destroys the object as Impl and, with deleteStorageFlag,
+  // frees it; answers its address.
+  virtual void* deletingDestructor(uint32_t flags) = 0;
+
  protected:
   defRAVODWrapperT() = default;
-  virtual ~defRAVODWrapperT() = default;
+  ~defRAVODWrapperT() = default;
 
  private:
   static zkIUnknown* asUnknown(defRAVODWrapperT* self) { return static_cast<Iface*>(self); }

@@ -103,7 +103,7 @@ proxyMethodeTypeInfoC* proxyMethodeTypeInfoC::create(proxyObjectC* described, co
   proxyMethodeTypeInfoC* info = new proxyMethodeTypeInfoC(described);
   if (info == nullptr) return nullptr;
   if (!keepName(info->name, methodName)) {
-    delete info;
+    deleteObject(info);
     return nullptr;
   }
   // The smallest count starts from the first row rather than from a fixed
@@ -152,7 +152,7 @@ proxyPropertyTypeInfoC* proxyPropertyTypeInfoC::create(proxyObjectC* described, 
   proxyPropertyTypeInfoC* info = new proxyPropertyTypeInfoC(described);
   if (info == nullptr) return nullptr;
   if (!keepName(info->name, propertyName)) {
-    delete info;
+    deleteObject(info);
     return nullptr;
   }
   if (described->methodTable().find(propertyName, kindPropertyPut) != nullptr) info->readOnly = 0;

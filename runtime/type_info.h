@@ -33,10 +33,11 @@ class proxyTypeInfoC final : public defRAVODWrapperT<proxyTypeInfoC, zkIComTypeI
 
   uint32_t GetMembers(uint32_t kindMask, zkIComObjectCollection** members) override;
   uint32_t GetMember(const char* name, uint32_t kindMask, zkIUnknown** member) override;
+  ZK_DELETING_DESTRUCTOR(proxyTypeInfoC)
 
  private:
   explicit proxyTypeInfoC(proxyObjectC* described) : object(described) {}
-  ~proxyTypeInfoC() override = default;
+  ~proxyTypeInfoC() = default;
 
   zkInterfacePtrT<proxyObjectC> object;  // the described object
 };
@@ -55,10 +56,11 @@ class proxyMethodeTypeInfoC final
   uint32_t GetName(zkVariantS* out) override;
   uint32_t GetMinParams(uint32_t* out) override;
   uint32_t GetOptionalParams(uint32_t* out) override;
+  ZK_DELETING_DESTRUCTOR(proxyMethodeTypeInfoC)
 
  private:
   explicit proxyMethodeTypeInfoC(proxyObjectC* described) : minParams(0), optionalParams(0), object(described) {}
-  ~proxyMethodeTypeInfoC() override = default;
+  ~proxyMethodeTypeInfoC() = default;
 
   str name;                              // the method name
   uint32_t minParams;                    // fewest arguments any row accepts
@@ -76,10 +78,11 @@ class proxyPropertyTypeInfoC final
 
   uint32_t GetName(zkVariantS* out) override;
   uint32_t IsReadOnly(uint32_t* out) override;
+  ZK_DELETING_DESTRUCTOR(proxyPropertyTypeInfoC)
 
  private:
   explicit proxyPropertyTypeInfoC(proxyObjectC* described) : object(described), readOnly(1) {}
-  ~proxyPropertyTypeInfoC() override = default;
+  ~proxyPropertyTypeInfoC() = default;
 
   zkInterfacePtrT<proxyObjectC> object;  // the described object
   str name;                              // the property name

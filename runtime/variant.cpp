@@ -202,13 +202,13 @@ const char* zkVariantTagName(uint32_t tag) {
 void zkVariantS::clear() {
   switch (type) {
     case zkVarString:
-      delete value.stringValue;
+      deleteObject(value.stringValue);
       break;
     case zkVarObject:
       value.objectValue->Release();
       break;
     case zkVarArray:
-      delete value.arrayValue;
+      deleteObject(value.arrayValue);
       break;
     default:
       break;
@@ -238,7 +238,7 @@ uint32_t zkVariantS::setString(const char* text) {
   // The new string is made before clearing: `text` may live in the old one.
   str* copy = new str(text);
   if (copy != nullptr && text != nullptr && !copy->hasStorage()) {
-    delete copy;
+    deleteObject(copy);
     copy = nullptr;
   }
   clear();
@@ -315,7 +315,7 @@ uint32_t copyVariant(const zkVariantS& source, zkVariantS& destination, int nest
         complete = copyVariant(*elements.at(i), *copy->at(i), nesting + 1) == 0;
       }
       if (!complete) {
-        delete copy;
+        deleteObject(copy);
         destination.clear();
         return 1;
       }

@@ -119,9 +119,13 @@ void zkFollowSymbolRefs(zkVariantS& v);
 // The growable array of variants behind tag 0x8000: a pageMemT of variants
 // whose count is the array's count. Element i lives in page i / 8 at slot
 // i % 8; pages are only added, never removed, until the array is destroyed.
+//
+// Arrays live only on the heap and are destroyed through their table's
+// deleting destructor (slot 2, after getMemManager).
 class variantArrayC : public pageMemT<zkVariantS> {
  public:
   variantArrayC() = default;
+  ZK_DELETING_DESTRUCTOR(variantArrayC)
   variantArrayC(const variantArrayC&) = delete;
   variantArrayC& operator=(const variantArrayC&) = delete;
 
@@ -133,4 +137,7 @@ class variantArrayC : public pageMemT<zkVariantS> {
   // Element i, or null when i is not below the count.
   zkVariantS* at(uint64_t i) { return i < count ? &(*this)[i] : nullptr; }
   const zkVariantS* at(uint64_t i) const { return i < count ? &(*this)[i] : nullptr; }
+
+ protected:
+  ~variantArrayC() = default;
 };

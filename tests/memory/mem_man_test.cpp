@@ -11,6 +11,7 @@ namespace {
 
 class frameworkObjectC : public memManInterfaceC {
  public:
+  ZK_DELETING_DESTRUCTOR(frameworkObjectC)
   char payload[40] = {};
 };
 
@@ -22,7 +23,7 @@ TEST(MemManInterface, ClassOperatorsUseTheModuleHeapAndFallBackToTheSystemManage
   EXPECT_EQ(before + 1, modulePool().outstanding);
   EXPECT_EQ(sizeof(frameworkObjectC), modulePool().blockSize(object));
   EXPECT_EQ(memManSystemC::instance(), object->getMemManager(true));
-  delete object;
+  deleteObject(object);
   EXPECT_EQ(before, modulePool().outstanding);
   EXPECT_EQ(memManSystemC::instance(), currentManagerTable().get()) << "the destructor records the manager";
   std::thread worker([] {

@@ -57,8 +57,10 @@ class testDispatchC : public proxyObjectC {
     return appended ? table.rows : nullptr;
   }
 
+  ZK_DELETING_DESTRUCTOR(testDispatchC)
+
  protected:
-  ~testDispatchC() override { ++testObjectsDestroyed; }
+  ~testDispatchC() { ++testObjectsDestroyed; }
 
  private:
   // Handlers as rows take them: the owner is the object, success answers 0.

@@ -39,10 +39,11 @@ class hookedObjectC : public proxyObjectC {
     *value = 42;
     return 5;
   }
+  ZK_DELETING_DESTRUCTOR(hookedObjectC)
   int marker = 0;
 
  protected:
-  ~hookedObjectC() override { ++destroyed; }
+  ~hookedObjectC() { ++destroyed; }
 };
 
 TEST(AbiSlots, InterfaceTablesInOrder) {

@@ -40,9 +40,10 @@ const proxyMethodEntryS kRows[] = {
 class describedObjectC : public proxyObjectC {
  public:
   explicit describedObjectC(const proxyMethodEntryS* rows = kRows) : proxyObjectC(rows, true) {}
+  ZK_DELETING_DESTRUCTOR(describedObjectC)
 
  protected:
-  ~describedObjectC() override = default;
+  ~describedObjectC() = default;
 };
 
 // The described object, with the test's one reference.
