@@ -11,12 +11,17 @@
 
 #include "abi/charset_interfaces.h"
 #include "abi/interface_ptr.h"
+#include "abi/mem_man_object.h"
+#include "base/str.h"
 #include "host/component_module.h"
 #include "host/reference_engine.h"
+#include "memory/module_heap.h"
+#include "platform/module_file.h"
 #include "platform/module_loader.h"
 #include "runtime/variant.h"
 #include "tests/support/environment_scope.h"
 #include "tests/support/member_listing.h"
+#include "tests/support/table_slots.h"
 
 namespace {
 
@@ -179,6 +184,27 @@ TEST_F(ModuleBinding, LoadUseUnloadAndLoadAgain) {
     from = at + 1;
   }
   fs::remove_all(directory);
+}
+
+// A text the module hands out is a str of the module's: the deleting
+// destructor in slot 2 of its table is the module's code, so clearing the
+// variant gives the str back to the module's heap and leaves the host's alone.
+TEST_F(ModuleBinding, HandedOutTextIsFreedThroughTheModulesSlot) {
+  ASSERT_TRUE(module.initialise(&engine));
+  zkInterfacePtrT<zkIUnknown> object;
+  zkInterfacePtrT<zkIDispatch> component;
+  ASSERT_EQ(0u, engine.createObject("rozorevo.charsetconvert", true, object.out()));
+  ASSERT_EQ(0u, component.query(object.get(), zkIID_IDispatch));
+  zkVariantS result;
+  ASSERT_EQ("a", call(component.get(), "Convert", {"UTF-8", "ASCII", "a"}, &result));
+  const zkIMemManObject* text = result.value.stringValue;
+  ASSERT_EQ(1, slotIndexOf(&zkIMemManObject::deletingDestructor));
+  char file[1024] = "";
+  describeModuleAt(slotAddress(text, 1), true, file, sizeof file);
+  EXPECT_STREQ(ZK_TEST_MODULE_FILE, file);
+  const std::uint64_t hostBlocks = modulePool().outstanding;
+  result.clear();
+  EXPECT_EQ(hostBlocks, modulePool().outstanding);
 }
 
 // The two entry points called directly, without the host's bookkeeping.

@@ -6,17 +6,17 @@
 #include <gtest/gtest.h>
 
 #include "abi/interface_ptr.h"
+#include "base/str.h"
+#include "memory/module_heap.h"
 #include "platform/thread_ident.h"
+#include "runtime/proxy_arguments.h"
 #include "runtime/proxy_call_error.h"
+#include "runtime/variant.h"
 #include "runtime_fakes.h"
+#include "tests/support/mem_man_slots.h"
+#include "tests/support/table_slots.h"
 
 namespace {
-
-template <class R, class... A>
-R callSlot(void* interfacePointer, int index, A... args) {
-  void** table = *static_cast<void***>(interfacePointer);
-  return reinterpret_cast<R (*)(void*, A...)>(table[index])(interfacePointer, args...);
-}
 
 uint32_t answerSeven(void*, proxyAutoParaListC*, proxyAutoTypeCastC* result) {
   result->setInt(7);
@@ -99,6 +99,80 @@ TEST(AbiSlots, InterfaceTablesInOrder) {
   EXPECT_EQ(nullptr, out) << "the error object clears the out pointer";
   EXPECT_EQ(0u, callSlot<uint32_t>(error, 2));
   EXPECT_TRUE(balanced(inner));
+}
+
+// A dispatchable object whose name shows its destruction in the heap counts.
+class namedObjectC : public proxyObjectC {
+ public:
+  namedObjectC() : proxyObjectC(kRows, false), name("named object") {}
+  ZK_DELETING_DESTRUCTOR(namedObjectC)
+
+ protected:
+  ~namedObjectC() = default;
+
+ private:
+  str name;
+};
+
+// Runtime objects that hand out or carry memManInterfaceC's table; a
+// dispatchable object has it second, at byte 8.
+TEST(AbiSlots, MemoryManagerTablesOfRuntimeObjects) {
+  const madeObjectKindS kinds[] = {
+      {"variantArrayC",
+       [] {
+         auto* array = new variantArrayC;
+         array->resize(9);
+         array->at(0)->setString("first");
+         array->at(8)->setString("on the second page");
+         return madeObject(array);
+       }},
+      {"proxyAutoTypeCastC",
+       [] {
+         auto* wrapper = new proxyAutoTypeCastC;
+         wrapper->setString("value");
+         wrapper->resolved.setString("resolved");
+         return madeObject(wrapper);
+       }},
+      {"proxyAutoParaListC",
+       [] {
+         auto* list = new proxyAutoParaListC(2);
+         list->items[1].setString("argument");
+         return madeObject(list);
+       }},
+      {"proxyObjectC, its second table",
+       [] {
+         auto* object = new namedObjectC;
+         return madeObjectS{static_cast<memManInterfaceC*>(object), object, sizeof(namedObjectC)};
+       }},
+  };
+  expectDeletingSlot(kinds);
+  expectTableOfTwo<variantArrayC>("variantArrayC");
+  expectTableOfTwo<proxyAutoTypeCastC>("proxyAutoTypeCastC");
+  expectTableOfTwo<proxyAutoParaListC>("proxyAutoParaListC", 1u);
+}
+
+// The error object's table ends with its deleting destructor in slot 6: with
+// flag 1 it destroys (releasing the inner error) and frees; with flag 0 the
+// storage is left for the global operator delete, the class having none.
+TEST(AbiSlots, ErrorObjectEndsWithItsDeletingDestructor) {
+  const std::ptrdiff_t slots[] = {
+      slotIndexOf(&proxyCallErrorC::QueryInterface),    slotIndexOf(&proxyCallErrorC::AddRef),
+      slotIndexOf(&proxyCallErrorC::Release),           slotIndexOf(&proxyCallErrorC::GetContext),
+      slotIndexOf(&proxyCallErrorC::GetDescription),    slotIndexOf(&proxyCallErrorC::GetInnerError),
+      slotIndexOf(&proxyCallErrorC::deletingDestructor)};
+  for (std::ptrdiff_t i = 0; i < 7; ++i) EXPECT_EQ(i, slots[i]) << "operation " << i << " of the error object";
+  fakeUnknownC inner;
+  memPoolC& pool = modulePool();
+  for (const uint32_t flags : {1u, 0u}) {
+    SCOPED_TRACE("flags " + std::to_string(flags));
+    const std::uint64_t before = pool.outstanding;
+    void* error = static_cast<zkIComException*>(proxyCallErrorC::create("what", "where", &inner));
+    EXPECT_EQ(error, callSlot<void*>(error, 6, flags));
+    EXPECT_TRUE(balanced(inner)) << "the inner error is released";
+    EXPECT_EQ(flags == 0 ? before + 1 : before, pool.outstanding);
+    if (flags == 0) ::operator delete(error);
+    EXPECT_EQ(before, pool.outstanding);
+  }
 }
 
 TEST(ProxyObject, MembersShareTheObjectsCount) {

@@ -10,6 +10,7 @@
 
 #include "runtime/object_collection.h"
 #include "tests/support/member_listing.h"
+#include "tests/support/table_slots.h"
 
 namespace {
 
@@ -52,12 +53,6 @@ struct heldObjectS {
   ~heldObjectS() { EXPECT_EQ(0u, object->Release()) << "a description kept a reference"; }
   describedObjectC* object;
 };
-
-template <class R, class... A>
-R callSlot(void* interfacePointer, int index, A... args) {
-  void** table = *static_cast<void***>(interfacePointer);
-  return reinterpret_cast<R (*)(void*, A...)>(table[index])(interfacePointer, args...);
-}
 
 TEST(TypeInfo, MembersSortedOncePerNameInKindOrder) {
   const std::string sizeEntry = "property Size writable";
@@ -143,7 +138,8 @@ TEST(TypeInfo, EveryQueryMakesNewObjectsThatHoldTheDescribedObject) {
   EXPECT_EQ(1u, held.object->currentRefCount());
 }
 
-// Each interface's own slots follow the three of zkIUnknown.
+// Each interface's own slots follow the three of zkIUnknown; the deleting
+// destructor comes right after them.
 TEST(TypeInfo, InterfaceSlotsInOrder) {
   heldObjectS held;
   void *info = nullptr, *collection = nullptr, *property = nullptr, *method = nullptr;
@@ -163,6 +159,10 @@ TEST(TypeInfo, InterfaceSlotsInOrder) {
                                       std::to_string(readOnly) + " " + variantText(methodName) + " " +
                                       std::to_string(fewest) + "+" + std::to_string(optional));
   for (void* object : {info, collection, property, method}) EXPECT_EQ(0u, callSlot<uint32_t>(object, 2));
+  EXPECT_EQ(3 + 2, slotIndexOf(&proxyTypeInfoC::deletingDestructor));
+  EXPECT_EQ(3 + 2, slotIndexOf(&zkClassObjectCollectionT<zkIUnknown>::deletingDestructor));
+  EXPECT_EQ(3 + 2, slotIndexOf(&proxyPropertyTypeInfoC::deletingDestructor));
+  EXPECT_EQ(3 + 3, slotIndexOf(&proxyMethodeTypeInfoC::deletingDestructor));
 }
 
 }  // namespace
