@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "memory/mem_track.h"
 #include "memory/mem_track_output.h"
 #include "memory/mem_track_switches.h"
 #include "platform/intrusive_list.h"
@@ -29,14 +30,16 @@ inline std::uint64_t addressOf(const void* p) {
 memPoolC::~memPoolC() {
   lockGuardC guard(*poolLock);
   shuttingDown = 1;
-  if (outstanding != 0) return;
-  for (memPageS*& head : sizeClassTable) {
-    while (head != nullptr) {
-      memPageS* next = head->next;
-      releasePage(head);
-      head = next;
+  if (outstanding == 0) {
+    for (memPageS*& head : sizeClassTable) {
+      while (head != nullptr) {
+        memPageS* next = head->next;
+        releasePage(head);
+        head = next;
+      }
     }
   }
+  memTrackReportAtUnload(*this);
 }
 
 void* memPoolC::runtimeHeapAllocate(std::size_t size) {

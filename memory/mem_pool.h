@@ -99,7 +99,8 @@ class memPoolC {
         runtimeFree(nullptr) {}
 
   // Module unload: sets shuttingDown and, when nothing is outstanding,
-  // returns every page. The object stays usable afterwards.
+  // returns every page; then, for the module's own heap with leak tracking
+  // on, delivers the leak report. The object stays usable afterwards.
   ~memPoolC();
 
   memPoolC(const memPoolC&) = delete;

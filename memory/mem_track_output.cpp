@@ -7,6 +7,7 @@
 
 #include "memory/mem_track_switches.h"
 #include "platform/debug_output.h"
+#include "platform/text_file.h"
 
 const char memTrackDoubleFreeText[] = "free called on free object\nstack track :\n";
 
@@ -24,17 +25,21 @@ void memTrackResetOutput() { outputFn.store(&debugOutputWrite); }
 
 memTrackOutputFnT memTrackGetOutput() { return outputFn.load(); }
 
-void memTrackWriteReport(const char* text) {
+memTrackOutputFnT memTrackDefaultOutput() { return &debugOutputWrite; }
+
+void memTrackWriteReport(const char* text) { memTrackWriteReportTo(text, outputFn.load()); }
+
+void memTrackWriteReportTo(const char* text, memTrackOutputFnT fn) {
   if (text == nullptr) return;
   const std::size_t length = std::strlen(text);
   if (outputFileName[0] != '\0') {
-    std::FILE* file = std::fopen(outputFileName, "at+");
+    std::FILE* file = openTextFileForAppend(outputFileName);
     if (file == nullptr) return;
     std::fwrite(text, 1, length, file);
     std::fclose(file);
     return;
   }
-  const memTrackOutputFnT fn = outputFn.load();
+  if (fn == nullptr) fn = &debugOutputWrite;
   char piece[pieceLength + 1];
   for (std::size_t offset = 0; offset < length; offset += pieceLength) {
     const std::size_t n = length - offset < pieceLength ? length - offset : pieceLength;

@@ -1,14 +1,13 @@
 // Reading the memory-tracking switches from the environment.
 #include "memory/mem_track_switches.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 #include "memory/mem_pool.h"
 #include "memory/module_heap.h"
 
-std::uint32_t memTrackFlags = 0;
+std::atomic<std::uint32_t> memTrackFlags{0};
 char outputFileName[memTrackOutputFileNameSize] = {};
 
 namespace {
@@ -26,11 +25,12 @@ void memTrackReadSwitches() {
   if (std::getenv("ZKMEMTRACK_LOCATION") != nullptr) memTrackFlags |= memTrackFlagLocation;
   const char* fileName = std::getenv("ZKMEMTRACK_OUTPUT");
   if (fileName != nullptr) {
-    const std::size_t length = std::min(std::strlen(fileName), memTrackOutputFileNameSize - 1);
-    std::memcpy(outputFileName, fileName, length);
-    outputFileName[length] = '\0';
+    const std::size_t length = std::strlen(fileName);
+    if (length < memTrackOutputFileNameSize) std::memcpy(outputFileName, fileName, length + 1);
   }
 }
+
+std::uint32_t memTrackSetFlags(std::uint32_t flags) { return memTrackFlags.exchange(flags); }
 
 std::uint64_t memTrackBlockHeaderSize() {
   memTrackReadSwitches();

@@ -1,6 +1,6 @@
-// The module's heap objects: the pool lock, the pooled heap, the allocation
-// lock and (with the memory manager) the per-thread table of current
-// managers.
+// The module's heap objects: the pool lock, the memory tracker's two
+// statistics tables, the pooled heap, the allocation lock and (with the
+// memory manager) the per-thread table of current managers.
 //
 // They are module-global objects, defined in memory/module_heap.cpp and
 // placed in the module's start order by platform/static_order.h. Each of
@@ -16,8 +16,12 @@
 #include "platform/per_thread_value.h"
 
 class memManSystemC;
+struct memStatTableS;
 
 lockC& modulePoolLock();
+// The tracker's tables; used only under the module's pool lock.
+memStatTableS& moduleSnapshotTable();
+memStatTableS& moduleCurrentTable();
 memPoolC& modulePool();
 lockC& moduleAllocationLock();
 // The node allocator of the module's per-thread tables: the pooled heap
