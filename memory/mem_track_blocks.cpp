@@ -116,28 +116,29 @@ std::int64_t memHeapViewC::findParent(const memBlockHeaderS* block) const {
 memBlockSetC::~memBlockSetC() { pool->deallocate(items); }
 
 bool memBlockSetC::insert(memBlockHeaderS* block) {
+  const std::uintptr_t address = reinterpret_cast<std::uintptr_t>(block);
   std::uint64_t low = 0, high = count;
   while (low < high) {
     const std::uint64_t middle = low + (high - low) / 2;
-    if (items[middle] < block) {
+    if (items[middle] < address) {
       low = middle + 1;
     } else {
       high = middle;
     }
   }
-  if (low < count && items[low] == block) return false;
+  if (low < count && items[low] == address) return false;
   if (count == room) {
     const std::uint64_t grown = room == 0 ? 64 : room * 2;
-    void* moved = pool->reallocate(items, grown * sizeof *items);
+    void* moved = pool->reallocate(items, grown * sizeof(std::uintptr_t));
     if (moved == nullptr) {
       failed = true;
       return false;
     }
-    items = static_cast<memBlockHeaderS**>(moved);
+    items = static_cast<std::uintptr_t*>(moved);
     room = grown;
   }
-  std::memmove(items + low + 1, items + low, static_cast<std::size_t>((count - low) * sizeof *items));
-  items[low] = block;
+  std::memmove(items + low + 1, items + low, static_cast<std::size_t>((count - low) * sizeof(std::uintptr_t)));
+  items[low] = address;
   ++count;
   return true;
 }
@@ -186,8 +187,9 @@ void appendBlockLine(memTrackTextC& text, const memPoolC& pool, std::int64_t id,
   memorySafeRead(block, &header, sizeof header);
   if (id >= 0) text.appendFormat("Id %6lld,", static_cast<long long>(id));
   if (parent >= 0) text.appendFormat("Parent %6lld,", static_cast<long long>(parent));
-  text.appendFormat(
-      "Mem %6lld, Cnt %6lld, Name %s (%lld) (0x%s + 0x%04llx)\n", static_cast<long long>(header.sizeOrLink * count),
-      static_cast<long long>(count), typeNameOf(block), static_cast<long long>(header.sizeOrLink),
-      memTrackPointerText(memBlockUserPointer(pool, block)).text, static_cast<unsigned long long>(offset));
+  const std::uint64_t bytes = header.sizeOrLink * count;
+  text.appendFormat("Mem %6lld, Cnt %6lld, Name %s (%lld) (0x%s + 0x%04llx)\n", static_cast<long long>(bytes),
+                    static_cast<long long>(count), typeNameOf(block), static_cast<long long>(header.sizeOrLink),
+                    memTrackPointerText(memBlockUserPointer(pool, block)).text,
+                    static_cast<unsigned long long>(offset));
 }

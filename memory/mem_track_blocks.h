@@ -37,12 +37,12 @@ class memBlockSetC {
   // heap could not grow the set (truncated() then answers true).
   bool insert(memBlockHeaderS* block);
   std::uint64_t size() const { return count; }
-  memBlockHeaderS* operator[](std::uint64_t i) const { return items[i]; }
+  memBlockHeaderS* operator[](std::uint64_t i) const { return reinterpret_cast<memBlockHeaderS*>(items[i]); }
   bool truncated() const { return failed; }
 
  private:
   memPoolC* pool;
-  memBlockHeaderS** items = nullptr;
+  std::uintptr_t* items = nullptr;  // block addresses, ascending
   std::uint64_t count = 0, room = 0;
   bool failed = false;
 };
