@@ -1,12 +1,9 @@
-// lockC's guard words and first-use initialisation, shared by both
-// backends; lockGuardC.
+// lockC's first-use initialisation and destruction, shared by both backends.
 #include "platform/lock.h"
 
 #include <thread>
 
 namespace {
-
-constexpr std::uintptr_t guardOffset = 64;
 
 // Serialises the first-use initialisation and the destruction of every lockC
 // in the module. Constant-initialised, so it works before any constructor.
@@ -24,13 +21,6 @@ class initialisationSpinC {
 
 }  // namespace
 
-bool lockC::isInitialised() const {
-  const std::uintptr_t self = reinterpret_cast<std::uintptr_t>(this);
-  return guard[1].load(std::memory_order_acquire) == self &&
-         guard[0].load(std::memory_order_relaxed) == self - guardOffset &&
-         guard[2].load(std::memory_order_relaxed) == self + guardOffset;
-}
-
 void lockC::initialiseOnce() {
   initialisationSpinC spin;
   if (isInitialised()) return;
@@ -39,15 +29,6 @@ void lockC::initialiseOnce() {
   guard[0].store(self - guardOffset, std::memory_order_relaxed);
   guard[2].store(self + guardOffset, std::memory_order_relaxed);
   guard[1].store(self, std::memory_order_release);
-}
-
-void lockC::enter() {
-  if (!isInitialised()) initialiseOnce();
-  sectionEnter(section);
-}
-
-void lockC::leave() {
-  if (isInitialised()) sectionLeave(section);
 }
 
 void lockC::destroy() {
@@ -60,21 +41,6 @@ void lockC::destroy() {
   guard[2].store(0, std::memory_order_relaxed);
 }
 
-lockGuardC::lockGuardC(lockC& lockToHold) : lock(&lockToHold), depth(0) {
-  lock->enter();
-  depth = 1;
-}
-
-lockGuardC::~lockGuardC() { release(); }
-
-bool lockGuardC::release() {
-  if (depth == 0) return false;
-  --depth;
-  if (depth != 0) return false;
-  lock->leave();
-  return true;
-}
-
 static_assert(sizeof(lockC) == lockC::sectionSize + 3 * sizeof(void*),
-              "lockC is the mutex storage and three guard words");
+              "lockC is the platform lock storage and three guard words");
 static_assert(sizeof(std::atomic<std::uintptr_t>) == sizeof(void*), "guard words are pointer-sized");

@@ -2,9 +2,10 @@
 // after its destructor; lockGuardC: the scoped holder that enters and leaves
 // it.
 //
-// A lockC is an opaque platform mutex (Windows: a CRITICAL_SECTION; POSIX: a
-// recursive pthread_mutex_t) followed by three pointer-sized guard words. The
-// lock counts as initialised exactly when the words hold
+// A lockC is an opaque platform lock of 40 bytes (Windows: a
+// CRITICAL_SECTION; POSIX: a futex word, the owner's thread id and a depth
+// count) followed by three pointer-sized guard words. The lock counts as
+// initialised exactly when the words hold
 //     guard[0] == this - 64,  guard[1] == this,  guard[2] == this + 64
 // (addresses taken as integers). Zero-filled static storage fails the test,
 // and so does a bitwise copy at another address, because the words name the
@@ -16,24 +17,28 @@
 // - enter() initialises the lock if needed, then takes it; the owning thread
 //   may enter again, and the lock is free once left as often as entered.
 // - leave() and destroy() of an uninitialised lock do nothing.
-// - destroy() (also run by the destructor) releases the platform mutex and
+// - destroy() (also run by the destructor) releases the platform lock and
 //   zeroes the guard words; a later enter() initialises the lock anew.
 // - First use is safe when two threads enter the same uninitialised lock at
 //   once: initialisation runs under a process-wide spin flag (constant-
 //   initialised, so it too works before any constructor) and re-checks the
 //   guard words there, so exactly one thread initialises. The guard words are
 //   written with release and read with acquire ordering, the middle word last,
-//   so a thread that sees all three also sees the initialised mutex.
-// - Platform failure: none is reported. Initialisation of the platform mutex
-//   does not fail on either platform for a default recursive mutex.
+//   so a thread that sees all three also sees the initialised platform lock.
+// - Once initialised, the guard test is three loads from the lock's own
+//   bytes and one branch that always goes the same way; enter() and leave()
+//   are then one call into the backend.
+// - Platform failure: none is reported. Initialising the platform lock does
+//   not fail on either platform.
 //
 // Backend contract (platform/<posix|win32>/lock.cpp): the four static members
 // sectionInit, sectionEnter, sectionLeave and sectionDestroy act on the
 // opaque storage `section` exactly as InitializeCriticalSection,
-// EnterCriticalSection, LeaveCriticalSection and DeleteCriticalSection do,
-// and each backend static_asserts that its native type fits that storage.
-// The guard words, the spin flag and the do-nothing cases live in
-// platform/lock.cpp, shared by both backends.
+// EnterCriticalSection, LeaveCriticalSection and DeleteCriticalSection do
+// (recursive ownership by the calling thread), and each backend
+// static_asserts that its native state fits that storage. The guard words,
+// the spin flag and the do-nothing cases live here and in platform/lock.cpp,
+// shared by both backends.
 #pragma once
 
 #include <atomic>
@@ -53,16 +58,29 @@ class lockC {
   lockC(const lockC&) = delete;
   lockC& operator=(const lockC&) = delete;
 
-  void enter();
-  void leave();
+  void enter() {
+    if (!isInitialised()) initialiseOnce();
+    sectionEnter(section);
+  }
+  void leave() {
+    if (isInitialised()) sectionLeave(section);
+  }
   void destroy();
 
   // True when the guard words hold this lock's own address (see above).
-  bool isInitialised() const;
+  bool isInitialised() const {
+    const std::uintptr_t self = reinterpret_cast<std::uintptr_t>(this);
+    const std::uintptr_t middle = guard[1].load(std::memory_order_acquire);
+    const std::uintptr_t low = guard[0].load(std::memory_order_relaxed);
+    const std::uintptr_t high = guard[2].load(std::memory_order_relaxed);
+    return ((middle ^ self) | (low ^ (self - guardOffset)) | (high ^ (self + guardOffset))) == 0;
+  }
 
-  // Size of the opaque platform mutex storage: the size of a 64-bit
-  // CRITICAL_SECTION, which also holds a pthread_mutex_t of x86-64 Linux.
+  // Size of the opaque platform lock storage: the size of a 64-bit
+  // CRITICAL_SECTION.
   static constexpr std::size_t sectionSize = 40;
+  // Distance of the outer guard words' values from the lock's address.
+  static constexpr std::uintptr_t guardOffset = 64;
 
  private:
   static void sectionInit(void* section);
@@ -72,7 +90,7 @@ class lockC {
 
   void initialiseOnce();
 
-  alignas(8) unsigned char section[sectionSize];  // platform recursive mutex
+  alignas(8) unsigned char section[sectionSize];  // platform recursive lock
   std::atomic<std::uintptr_t> guard[3];           // this-64, this, this+64
 };
 
@@ -83,8 +101,11 @@ class lockC {
 // destructor touch the lock again.
 class lockGuardC {
  public:
-  explicit lockGuardC(lockC& lockToHold);
-  ~lockGuardC();
+  explicit lockGuardC(lockC& lockToHold) : lock(&lockToHold), depth(0) {
+    lock->enter();
+    depth = 1;
+  }
+  ~lockGuardC() { release(); }
 
   lockGuardC(const lockGuardC&) = delete;
   lockGuardC& operator=(const lockGuardC&) = delete;
@@ -92,7 +113,13 @@ class lockGuardC {
   // Lowers the depth by one and leaves the lock when it reaches 0. Answers
   // true when the lock was left by this call; false when the depth was
   // already 0.
-  bool release();
+  bool release() {
+    if (depth == 0) return false;
+    --depth;
+    if (depth != 0) return false;
+    lock->leave();
+    return true;
+  }
 
   std::uint32_t currentDepth() const { return depth; }
 

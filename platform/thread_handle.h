@@ -5,9 +5,10 @@
 // been reused. Null means "no handle"; every function below accepts null.
 //
 // Backend contract (platform/<posix|win32>/thread_handle.cpp):
-// - threadHandleCurrentId(): the calling thread's id as the operating system
-//   knows it, the same in every module of the process, never 0 and never
-//   0xFFFFFFFF. Windows: GetCurrentThreadId(). POSIX: gettid().
+// - threadHandleFetchCurrentId(): the calling thread's id as the operating
+//   system knows it, the same in every module of the process, never 0 and
+//   never 0xFFFFFFFF, also stored in threadHandleCachedId. Windows:
+//   GetCurrentThreadId(). POSIX: gettid(); a forked child clears the cache.
 // - threadHandleIdsAreReused(): whether the id of an ended thread may be
 //   handed to a new thread while handles on the ended one are still open
 //   (yes on both: the kernel recycles thread ids).
@@ -51,7 +52,19 @@ typedef std::uint32_t (*threadFunctionT)(void* argument);
 // The exit code that means "still running" on Windows.
 constexpr std::uint32_t threadStillActiveCode = 259;
 
-std::uint32_t threadHandleCurrentId();
+// The calling thread's id once asked for, else 0. A thread-local without a
+// destructor: nothing is registered for thread exit, so the module can still
+// be unloaded while threads that used it run on.
+inline thread_local std::uint32_t threadHandleCachedId = 0;
+
+std::uint32_t threadHandleFetchCurrentId();
+
+// The calling thread's id (see threadHandleFetchCurrentId): one thread-local
+// load after the thread's first ask.
+inline std::uint32_t threadHandleCurrentId() {
+  const std::uint32_t id = threadHandleCachedId;
+  return id != 0 ? id : threadHandleFetchCurrentId();
+}
 bool threadHandleIdsAreReused();
 bool threadHandleRunningReadFromExitCode();
 void* threadHandleDuplicateCurrent();

@@ -46,8 +46,6 @@ void threadIdentC::setToCurrent() {
   handle = threadHandleDuplicateCurrent();
 }
 
-std::uint32_t threadIdentC::currentId() { return threadHandleCurrentId(); }
-
 bool threadIdentC::isCurrent() const { return threadId == threadHandleCurrentId(); }
 
 bool threadIdentC::isRunning() const { return threadHandleIsRunning(handle); }

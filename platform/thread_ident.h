@@ -11,6 +11,8 @@
 
 #include <cstdint>
 
+#include "platform/thread_handle.h"
+
 class threadIdentC {
  public:
   // Identifies the calling thread (setToCurrent()).
@@ -39,7 +41,7 @@ class threadIdentC {
   // The calling thread's id: never 0 and never 0xFFFFFFFF. The kernel's
   // thread id (Windows GetCurrentThreadId, POSIX gettid), the same in every
   // module of the process; an ended thread's id may be handed out again.
-  static std::uint32_t currentId();
+  static std::uint32_t currentId() { return threadHandleCurrentId(); }
 
   // For per-thread tables: whether a node found in table under the calling
   // thread's id (found) belongs to the calling thread, rather than to an

@@ -41,9 +41,8 @@ struct startBlockS {
   threadRecordS* record;     // the new thread's record, with the holder's reference
 };
 
-// All thread_local state is trivially destructible, so it stays readable
-// while thread-exit destructors run.
-thread_local std::uint32_t currentThreadId = 0;
+// All thread_local state (threadHandleCachedId too) is trivially
+// destructible, so it stays readable while thread-exit destructors run.
 thread_local threadRecordS* currentRecord = nullptr;
 thread_local bool holderGone = false;
 
@@ -140,7 +139,7 @@ bool holderKeyReadyForUse() {
 // A forked child runs on a new kernel thread with the forking thread's
 // thread-local values: it must learn its own id again.
 void adoptIdAfterFork() {
-  currentThreadId = 0;
+  threadHandleCachedId = 0;
   if (currentRecord) currentRecord->threadId = threadHandleCurrentId();
 }
 
@@ -169,7 +168,7 @@ holderKeyOwnerC holderKeyOwner;
 // holder's reference. Without a holder the record is still used, but only
 // join or the last handle can end its life.
 void adoptAsCurrent(threadRecordS* record) {
-  currentThreadId = record->threadId;
+  threadHandleCachedId = record->threadId;
   currentRecord = record;
   if (holderKeyReadyForUse()) pthread_setspecific(holderKey, record);
 }
@@ -234,9 +233,9 @@ threadRecordS* recordOf(void* handle) { return static_cast<threadRecordS*>(handl
 
 }  // namespace
 
-std::uint32_t threadHandleCurrentId() {
-  if (currentThreadId == 0) currentThreadId = static_cast<std::uint32_t>(gettid());
-  return currentThreadId;
+std::uint32_t threadHandleFetchCurrentId() {
+  threadHandleCachedId = static_cast<std::uint32_t>(gettid());
+  return threadHandleCachedId;
 }
 
 void* threadHandleDuplicateCurrent() {

@@ -35,7 +35,10 @@ void* duplicateWithinProcess(HANDLE source) {
 
 }  // namespace
 
-std::uint32_t threadHandleCurrentId() { return GetCurrentThreadId(); }
+std::uint32_t threadHandleFetchCurrentId() {
+  threadHandleCachedId = GetCurrentThreadId();
+  return threadHandleCachedId;
+}
 
 void* threadHandleDuplicateCurrent() { return duplicateWithinProcess(GetCurrentThread()); }
 
