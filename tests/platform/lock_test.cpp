@@ -143,3 +143,38 @@ TEST(Lock, ConcurrentFirstUseInitialisesOnceAndExcludes) {
   EXPECT_EQ(counter, static_cast<long>(threadCount) * rounds);
   lock->destroy();
 }
+
+// Several threads hammer two locks, nesting them and entering each again
+// while holding it; every increment made under the locks must survive. Some
+// holders yield between reading and writing a counter, so that others find
+// the lock taken, sleep on it and must be woken.
+TEST(Lock, ConcurrentNestedEntriesLoseNoUpdate) {
+  lockC outer;
+  lockC inner;
+  constexpr int threadCount = 6, rounds = 20000;
+  long outerCount = 0;
+  long innerCount = 0;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < threadCount; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < rounds; ++i) {
+        lockGuardC outerGuard(outer);
+        const long seen = outerCount;
+        if (i % 64 == t) std::this_thread::yield();
+        outerCount = seen + 1;
+        if ((i + t) % 3 != 0) continue;
+        lockGuardC again(outer);
+        lockGuardC innerGuard(inner);
+        inner.enter();
+        innerCount = innerCount + 1;
+        inner.leave();
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  long expectedInner = 0;
+  for (int t = 0; t < threadCount; ++t)
+    for (int i = 0; i < rounds; ++i) expectedInner += (i + t) % 3 == 0;
+  EXPECT_EQ(static_cast<long>(threadCount) * rounds, outerCount);
+  EXPECT_EQ(expectedInner, innerCount);
+}
