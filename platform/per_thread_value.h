@@ -3,7 +3,9 @@
 //
 // The table is a lockC and the head of a doubly linked list of nodes; new
 // nodes go to the front, where recently started threads are found first.
-// get() walks the list under the lock. When the calling thread has no node
+// get() first asks the calling thread's cache (platform/per_thread_cache.h),
+// which after the thread's first lookup answers without the lock; otherwise
+// it walks the list under the lock. When the calling thread has no node
 // yet, the lookup first sweeps the list, removing every node whose thread no
 // longer runs, then creates the caller's node with a value-initialised T
 // (null for a pointer). So the slots of ended threads linger until some
@@ -17,7 +19,9 @@
 // caller has inherited (the kernel reuses thread ids) is not handed out: the
 // caller gets a fresh slot, as a new thread should. The check costs one
 // system call on a thread's first lookup in a table (see
-// threadIdentC::callerOwnsSlotIn).
+// threadIdentC::callerOwnsSlotIn). The cache holds nothing for a new thread
+// and forgets every table that is constructed or destroyed, so it never
+// answers a node that the walk would not.
 //
 // Only the calling thread's slot is offered. A lookup by another thread's id
 // would hand out a slot that its owner reads and writes without a lock.
@@ -39,6 +43,7 @@
 
 #include "platform/intrusive_list.h"
 #include "platform/lock.h"
+#include "platform/per_thread_cache.h"
 #include "platform/thread_ident.h"
 
 // Nodes from the runtime library's heap.
@@ -59,9 +64,12 @@ template <class T, class NodeAllocator = runtimeHeapNodeAllocatorS>
 class perThreadValueT {
  public:
   // An empty table.
-  perThreadValueT() : head(nullptr) {}
+  perThreadValueT() : head(nullptr) { perThreadCacheNewEpoch(); }
   // A table holding one slot, the calling thread's, set to initial.
-  explicit perThreadValueT(const T& initial) : head(nullptr) { get() = initial; }
+  explicit perThreadValueT(const T& initial) : head(nullptr) {
+    perThreadCacheNewEpoch();
+    get() = initial;
+  }
   // Destroys every node in list order, then the lock.
   ~perThreadValueT();
 
@@ -69,7 +77,10 @@ class perThreadValueT {
   perThreadValueT& operator=(const perThreadValueT&) = delete;
 
   // The calling thread's slot, created on the thread's first call.
-  T& get();
+  T& get() {
+    if (void* node = perThreadCacheFind(this)) return static_cast<nodeS*>(node)->value;
+    return lookUp();
+  }
   // Assigns value to the calling thread's slot.
   void set(const T& value) { get() = value; }
   // Assigns value to the slot of every thread in the table.
@@ -79,6 +90,7 @@ class perThreadValueT {
   typedef perThreadNodeS<T> nodeS;
   static_assert(alignof(nodeS) <= 8, "nodes come from 8-aligned pool blocks");
 
+  T& lookUp();
   void removeNode(nodeS* node);
   void sweepEndedThreads();
   nodeS* createNodeForCallingThread();
@@ -90,6 +102,7 @@ class perThreadValueT {
 
 template <class T, class NodeAllocator>
 perThreadValueT<T, NodeAllocator>::~perThreadValueT() {
+  perThreadCacheNewEpoch();
   {
     lockGuardC guard(lock);
     while (head) removeNode(head);
@@ -97,20 +110,28 @@ perThreadValueT<T, NodeAllocator>::~perThreadValueT() {
   lock.destroy();
 }
 
+// The walk of the list; a node of the caller's own, running thread is
+// remembered in the caller's cache.
 template <class T, class NodeAllocator>
-T& perThreadValueT<T, NodeAllocator>::get() {
+T& perThreadValueT<T, NodeAllocator>::lookUp() {
   lockGuardC guard(lock);
   const std::uint32_t wanted = threadIdentC::currentId();
+  nodeS* found = nullptr;
   for (nodeS* node = head; node; node = node->next) {
     if (node->thread.id() != wanted) continue;
-    if (threadIdentC::callerOwnsSlotIn(this, node->thread)) return node->value;
+    if (threadIdentC::callerOwnsSlotIn(this, node->thread)) found = node;
     break;
   }
-  sweepEndedThreads();
-  nodeS* node = createNodeForCallingThread();
-  if (!node) return slotWhenOutOfMemory();
-  threadIdentC::claimSlotIn(this);
-  return node->value;
+  if (!found) {
+    sweepEndedThreads();
+    found = createNodeForCallingThread();
+    if (!found) return slotWhenOutOfMemory();
+    threadIdentC::claimSlotIn(this);
+  }
+  // A node whose thread does not count as running (no handle, or a thread
+  // already marked as ending) may be swept at any time: it is not cached.
+  if (found->thread.isRunning()) perThreadCacheStore(this, found);
+  return found->value;
 }
 
 template <class T, class NodeAllocator>

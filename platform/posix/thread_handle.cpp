@@ -19,6 +19,7 @@
 #include <sanitizer/asan_interface.h>
 #endif
 
+#include "platform/per_thread_cache.h"
 #include "platform/thread_handle.h"
 
 namespace {
@@ -114,6 +115,9 @@ pthread_key_t holderKey;
 
 void releaseHolder(void* value) {
   holderGone = true;
+  // Before the end is marked: from then on other threads may sweep this
+  // thread's slots, which its cache must no longer answer.
+  perThreadCacheForget();
   threadRecordS* record = static_cast<threadRecordS*>(value);
   if (currentRecord == record) currentRecord = nullptr;
   markEnded(record);
@@ -140,6 +144,7 @@ bool holderKeyReadyForUse() {
 // thread-local values: it must learn its own id again.
 void adoptIdAfterFork() {
   threadHandleCachedId = 0;
+  perThreadCacheForget();
   if (currentRecord) currentRecord->threadId = threadHandleCurrentId();
 }
 

@@ -5,8 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <new>
+#include <string>
 #include <thread>
 #include <vector>
+
+#include "platform/thread_handle.h"
 
 namespace {
 
@@ -82,4 +86,55 @@ TEST(PerThreadValue, ConcurrentFirstLookupsKeepSlotsApartAndSetAllReachesThemAll
   EXPECT_EQ(mixedUp, 0);
   EXPECT_EQ(seen, std::vector<int>(threadCount, 7));
   EXPECT_EQ(table.get(), 7);
+}
+
+// The calling thread's slot is remembered per table; a table built where a
+// destroyed one stood, and a thread that inherits an ended thread's id, both
+// start from a fresh slot.
+TEST(PerThreadValue, NewTableAtADestroyedOnesAddressAndAReusedIdGetFreshSlots) {
+  countedS::alive = 0;
+  typedef perThreadValueT<countedS> tableT;
+  alignas(tableT) unsigned char storage[sizeof(tableT)];
+  tableT* table = new (storage) tableT();
+  table->get().number = 5;
+  EXPECT_EQ(table->get().number, 5);
+  table->~tableT();
+  EXPECT_EQ(countedS::alive, 0);
+  table = new (storage) tableT();
+  EXPECT_EQ(table->get().number, 0) << "a slot of the destroyed table";
+  EXPECT_EQ(countedS::alive, 1);
+
+  std::uint32_t endedId = 0;
+  std::thread ended([&] {
+    table->get().number = 13;
+    endedId = threadHandleCurrentId();
+  });
+  ended.join();
+  EXPECT_EQ(countedS::alive, 2);
+  int inherited = -1;
+  std::thread heir([&] {
+    threadHandleCachedId = endedId;  // as if the kernel had handed the id on
+    inherited = table->get().number;
+    table->get().number = 14;
+  });
+  heir.join();
+  EXPECT_EQ(inherited, 0) << "the ended thread's slot";
+  EXPECT_EQ(countedS::alive, 2) << "the ended thread's node is swept, the heir's made";
+  EXPECT_EQ(table->get().number, 0);
+  table->~tableT();
+}
+
+// A thread using more tables than its cache holds still finds its own slot
+// in each.
+TEST(PerThreadValue, SlotsStayApartAcrossMoreTablesThanTheCacheHolds) {
+  constexpr int tableCount = 2 * perThreadCacheS::capacity + 1;
+  std::vector<perThreadValueT<int>> tables(tableCount);
+  for (int round = 0; round < 3; ++round) {
+    for (int i = 0; i < tableCount; ++i) {
+      SCOPED_TRACE("table " + std::to_string(i) + ", round " + std::to_string(round));
+      int& slot = tables[i].get();
+      EXPECT_EQ(slot, round == 0 ? 0 : i * 10 + round - 1);
+      slot = i * 10 + round;
+    }
+  }
 }
