@@ -9,7 +9,7 @@
 #include "abi/interface_ptr.h"
 #include "abi/interfaces.h"
 #include "base/str.h"
-#include "platform/locale_guard.h"
+#include "platform/c_locale_numbers.h"
 
 namespace {
 
@@ -32,8 +32,8 @@ bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' ||
 // Parses a decimal floating-point text: leading white space, an optional
 // sign, digits with an optional decimal point, an optional exponent, and
 // nothing after. The empty text is 0. Hexadecimal forms, "inf" and "nan" are
-// not numbers here. Must run under the "C" locale (strtod reads the decimal
-// point from it).
+// not numbers here. The text is read as the "C" locale reads it, whatever
+// locale the process or the thread has.
 bool parseNumber(const char* text, double* out) {
   if (*text == '\0') {
     *out = 0.0;
@@ -57,22 +57,21 @@ bool parseNumber(const char* text, double* out) {
     while (isDigit(*p)) ++p;
   }
   if (*p != '\0') return false;
-  char* end = nullptr;
-  const double value = std::strtod(start, &end);
-  if (end != p) return false;
-  *out = value;
-  return true;
+  return cLocaleDecimalToDouble(start, static_cast<size_t>(p - start), out);
 }
 
-// "%.14g", with the non-finite values spelled the same on every platform.
-void formatDouble(double d, char (&buffer)[64]) {
+// "%.14g" as the "C" locale writes it, with the non-finite values spelled
+// the same on every platform; false when the text cannot be made.
+bool formatDouble(double d, char (&buffer)[64]) {
   if (std::isnan(d)) {
     std::snprintf(buffer, sizeof buffer, "%s", std::signbit(d) ? "-nan" : "nan");
-  } else if (std::isinf(d)) {
-    std::snprintf(buffer, sizeof buffer, "%s", d < 0 ? "-inf" : "inf");
-  } else {
-    std::snprintf(buffer, sizeof buffer, "%.14g", d);
+    return true;
   }
+  if (std::isinf(d)) {
+    std::snprintf(buffer, sizeof buffer, "%s", d < 0 ? "-inf" : "inf");
+    return true;
+  }
+  return cLocaleFormatDouble(d, 14, buffer, sizeof buffer) >= 0;
 }
 
 // Integer value of a plain (non-object) variant for targets 1 and 16.
@@ -129,7 +128,7 @@ uint32_t convertPlain(zkVariantS& v, uint32_t target) {
       if (v.type == zkVarInt) {
         std::snprintf(buffer, sizeof buffer, "%d", static_cast<int>(v.value.intValue));
       } else if (v.type == zkVarDouble) {
-        formatDouble(v.value.doubleValue, buffer);
+        if (!formatDouble(v.value.doubleValue, buffer)) return 1;
       } else {
         return 1;
       }
@@ -150,17 +149,6 @@ uint32_t convertPlain(zkVariantS& v, uint32_t target) {
     default:
       return 1;
   }
-}
-
-// Conversions that parse or format text run with the "C" locale, so the
-// decimal separator is the full stop whatever the process locale is. Purely
-// numeric conversions do not depend on the locale and leave it alone.
-uint32_t changePlainType(zkVariantS& v, uint32_t target) {
-  if (v.type == zkVarString || target == zkVarString) {
-    cLocaleGuardC cLocale;
-    return convertPlain(v, target);
-  }
-  return convertPlain(v, target);
 }
 
 // One step of value resolution: the value of the default member of the object
@@ -348,7 +336,7 @@ uint32_t zkVariantS::changeType(uint32_t target) {
     }
     return 1;
   }
-  return changePlainType(*this, target);
+  return convertPlain(*this, target);
 }
 
 uint32_t zkVariantS::convertCopy(zkVariantS& destination, uint32_t target) const {

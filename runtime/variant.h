@@ -9,8 +9,10 @@
 // payload: clearing ignores it and copying from it leaves the destination as
 // it was.
 //
-// Conversions between numbers and text run with the "C" locale, so the
-// decimal separator is always the full stop. A failed conversion answers 1
+// Conversions between numbers and text read and write numbers as the "C"
+// locale spells them, so the decimal separator is always the full stop. They
+// change no locale setting, of the process or of the calling thread, so they
+// may run on many threads at once whatever locale the host has chosen. A failed conversion answers 1
 // and leaves the variant unchanged. Allocation failure never throws: the
 // operations that allocate answer 1 and leave the destination empty.
 //

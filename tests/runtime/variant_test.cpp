@@ -6,14 +6,18 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <clocale>
 #include <cstring>
 #include <limits>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "runtime/auto_type_cast.h"
 #include "runtime/proxy_exceptions.h"
 #include "runtime_fakes.h"
+#include "tests/support/comma_locale.h"
 
 namespace {
 
@@ -226,17 +230,46 @@ void runConversionTable() {
 TEST(VariantConversion, TableInCLocale) { runConversionTable(); }
 
 TEST(VariantConversion, TableUnderCommaLocale) {
-  const std::string saved = std::setlocale(LC_ALL, nullptr);
-  const char* active = nullptr;
-  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "German_Germany.1252", "German", "fr_FR.UTF-8"})
-    if (!active && std::setlocale(LC_ALL, name) && !std::strcmp(std::localeconv()->decimal_point, ",")) active = name;
-  if (active != nullptr) {
-    SCOPED_TRACE(active);
-    runConversionTable();
-    EXPECT_STREQ(",", std::localeconv()->decimal_point) << "the process locale is restored after every conversion";
+  const commaLocaleScopeC comma;
+  if (comma.name() == nullptr) GTEST_SKIP() << "no locale with a comma decimal separator";
+  SCOPED_TRACE(comma.name());
+  runConversionTable();
+  EXPECT_EQ("1,5", commaLocaleScopeC::formatted(1.5)) << "the process locale is left as it is";
+}
+
+// Conversions on several threads under a comma locale: each gives the "C"
+// text, and none switches the process locale, which a watcher formatting
+// with it meanwhile would see.
+TEST(VariantConversion, ConcurrentConversionsLeaveACommaLocaleAlone) {
+  const commaLocaleScopeC comma;
+  if (comma.name() == nullptr) GTEST_SKIP() << "no locale with a comma decimal separator";
+  SCOPED_TRACE(comma.name());
+  std::atomic<bool> converting{true};
+  std::atomic<int> wrongResults{0}, switchesSeen{0};
+  std::thread watcher([&] {
+    while (converting) {
+      if (commaLocaleScopeC::formatted(1.5) != "1,5") ++switchesSeen;
+    }
+  });
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&] {
+      for (int i = 0; i < 2000; ++i) {
+        zkVariantS number;
+        number.setDouble(1.5);
+        zkVariantS text;
+        text.setString(" 2.25e1");
+        if (number.changeType(zkVarString) != 0 || variantText(number) != "1.5") ++wrongResults;
+        if (text.changeType(zkVarDouble) != 0 || text.value.doubleValue != 22.5) ++wrongResults;
+      }
+    });
   }
-  std::setlocale(LC_ALL, saved.c_str());
-  if (active == nullptr) GTEST_SKIP() << "no locale with a comma decimal separator";
+  for (std::thread& thread : threads) thread.join();
+  converting = false;
+  watcher.join();
+  EXPECT_EQ(0, wrongResults.load());
+  EXPECT_EQ(0, switchesSeen.load());
+  EXPECT_EQ("1,5", commaLocaleScopeC::formatted(1.5));
 }
 
 // changeType and the getters resolve objects through their default members.
