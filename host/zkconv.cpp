@@ -1,47 +1,103 @@
-// The zkconv command: argument handling, input and output, and the two ways
-// of converting (the native converter interface, or "Convert" by name).
+// The zkconv command: arguments, the manual, and the run from the inputs
+// through the component into the output.
 #include "host/zkconv.h"
 
 #include <cerrno>
-#include <cstdint>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
-#include "abi/charset_interfaces.h"
-#include "abi/interface_ptr.h"
-#include "abi/type_info.h"
+#include "host/charset_list.h"
 #include "host/component_module.h"
-#include "host/reference_engine.h"
-#include "platform/files.h"
+#include "host/zkconv_members.h"
+#include "host/zkconv_output.h"
+#include "host/zkconv_session.h"
+#include "host/zkconv_stream.h"
+#include "host/zkconv_text.h"
 #include "platform/module_file.h"
-#include "runtime/variant.h"
 
 namespace {
 
-const char kUsage[] =
-    "Usage: zkconv [-f FROM] [-t TO] [-o OUTFILE] [--module PATH] [--dispatch] [FILE...]\n"
-    "       zkconv [-f FROM] [-t TO] [--module PATH] --members\n"
-    "       zkconv --locale-charset | --help | --version\n"
+const char kHelp[] =
+    "NAME\n"
+    "    zkconv - convert text between character sets through a component module\n"
     "\n"
-    "Converts FILEs (standard input when none or \"-\") from character set FROM\n"
-    "to TO through the rozorevo.charsetconvert component and writes the result\n"
-    "to standard output or OUTFILE.\n"
+    "SYNOPSIS\n"
+    "    zkconv [-c] [-f FROM] [-t TO] [-o OUTFILE] [--module=PATH] [--dispatch] [FILE...]\n"
+    "    zkconv [-f FROM] [-t TO] [--module=PATH] --members\n"
+    "    zkconv -l | --locale-charset | --help | --version\n"
     "\n"
-    "  -f, --from-code=FROM   source character set (default: the locale's)\n"
-    "  -t, --to-code=TO       target character set (default: the locale's)\n"
-    "                         HTML and HTMLWITHTAGS work on either side\n"
-    "  -o, --output=OUTFILE   write to OUTFILE, replacing it only on success\n"
-    "      --module=PATH      the component module (default: the one beside zkconv)\n"
-    "      --dispatch         convert through the component's \"Convert\" member\n"
-    "      --locale-charset   print the locale's character set and exit\n"
-    "      --members          list the members of the component and of a converter\n"
-    "                         from FROM to TO with their argument counts and exit\n"
-    "      --help             print this help and exit\n"
-    "      --version          print the version and exit\n";
+    "DESCRIPTION\n"
+    "    Converts each FILE from the character set FROM to TO through the\n"
+    "    rozorevo.charsetconvert component of a component module and writes the\n"
+    "    result to standard output or OUTFILE. With no FILE, and for \"-\", it reads\n"
+    "    standard input. All inputs form one stream with one conversion state,\n"
+    "    converted in pieces: memory stays bounded whatever the input size, and\n"
+    "    the output is that of one conversion of the whole stream, ending with the\n"
+    "    target's return to its initial state.\n"
+    "\n"
+    "    Character sets are the names GNU libiconv knows (see -l), with its\n"
+    "    suffixes //TRANSLIT and //IGNORE, and on either side the pseudo character\n"
+    "    sets HTML and HTMLWITHTAGS: text with HTML character entity references,\n"
+    "    HTMLWITHTAGS letting doubled << and >> stand for tag brackets.\n"
+    "\n"
+    "OPTIONS\n"
+    "    -f, --from-code=FROM\n"
+    "        Source character set (default: the locale's, as the component's\n"
+    "        LocaleCharset reports it).\n"
+    "    -t, --to-code=TO\n"
+    "        Target character set (default: the locale's).\n"
+    "    -c\n"
+    "        Leave out characters that cannot be converted (the library's\n"
+    "        //IGNORE, which also skips invalid input sequences); the exit status\n"
+    "        is then 1 when anything was left out. HTML targets represent every\n"
+    "        character: there invalid input still stops the conversion.\n"
+    "    -o, --output=OUTFILE\n"
+    "        Write to OUTFILE. A regular file is replaced only by a complete\n"
+    "        result and keeps its mode; a symbolic link is followed to its file;\n"
+    "        a device or FIFO is written directly.\n"
+    "    -l, --list\n"
+    "        List the character sets, one per line with its aliases, and exit.\n"
+    "    --module=PATH\n"
+    "        The component module to load (default: the one beside zkconv).\n"
+    "    --dispatch\n"
+    "        Convert each file by one call of the component's Convert member\n"
+    "        instead of its native converter. Text values end at their first zero\n"
+    "        byte, so --dispatch refuses input holding a zero byte or U+0000 and\n"
+    "        targets that write zero bytes (UTF-16, UTF-32, UCS-2, UCS-4). Each\n"
+    "        file is held in memory whole and starts a fresh state: at most 4 MiB\n"
+    "        per file.\n"
+    "    --members\n"
+    "        List the members of the component and of a converter from FROM to\n"
+    "        TO, as their type information describes them (kind, name, argument\n"
+    "        counts, whether a property can be assigned), and exit.\n"
+    "    --locale-charset\n"
+    "        Print the locale's character set and exit.\n"
+    "    --help\n"
+    "        Print this help and exit.\n"
+    "    --version\n"
+    "        Print the version and exit.\n"
+    "\n"
+    "LIMITS\n"
+    "    A piece holds at most 1 MiB. Pieces end between characters; for HTML\n"
+    "    sources outside entity references, for an HTMLWITHTAGS target not right\n"
+    "    after a tag bracket. Input offering no such place within 1 MiB fails.\n"
+    "\n"
+    "DIAGNOSTICS\n"
+    "    Errors print one line \"zkconv: ...\" on standard error, byte offsets\n"
+    "    counting from 0 in the file named, for example:\n"
+    "        unknown character set conversion from FROM to TO\n"
+    "        invalid input sequence at byte N of FILE\n"
+    "        incomplete character or shift sequence at end of FILE\n"
+    "        cannot convert U+XXXX at byte N of FILE\n"
+    "    Output converted before an error has been written to standard output;\n"
+    "    OUTFILE is replaced only by a complete result.\n"
+    "\n"
+    "EXIT STATUS\n"
+    "    0 on success; 1 on an error, and with -c when something was left out.\n";
 
 const char kVersion[] = "zkconv 0.1.0\n";
-const char kClassName[] = "rozorevo.charsetconvert";
 
 struct optionsS {
   std::string from;
@@ -49,25 +105,24 @@ struct optionsS {
   std::string outputFile;
   std::string modulePath;
   std::vector<std::string> inputs;
+  bool skipUnconvertible = false;
   bool dispatch = false;
+  bool list = false;
   bool localeCharset = false;
   bool members = false;
   bool help = false;
   bool version = false;
 };
 
-// A failure that ends the run: the message is printed as "zkconv: <text>".
-struct failureS {
-  std::string message;
-};
-
+// Reads the value of an option given as "-x VALUE", "-xVALUE", "--long VALUE"
+// or "--long=VALUE". Answers false when argv[*index] is not this option.
 bool takeValue(int argc, char** argv, int* index, const char* shortName, const char* longName, std::string* value,
-               failureS* failure) {
+               std::string* error) {
   const std::string arg = argv[*index];
   const std::string longPrefix = std::string(longName) + "=";
   if (arg == shortName || arg == longName) {
     if (*index + 1 >= argc) {
-      failure->message = "option " + arg + " needs a value";
+      *error = "option " + escapedName(arg) + " needs a value";
       return true;
     }
     *value = argv[++*index];
@@ -84,14 +139,18 @@ bool takeValue(int argc, char** argv, int* index, const char* shortName, const c
   return false;
 }
 
-bool parseArguments(int argc, char** argv, optionsS* options, failureS* failure) {
+bool parseArguments(int argc, char** argv, optionsS* options, std::string* error) {
   bool onlyFiles = false;
-  for (int i = 1; i < argc && failure->message.empty(); ++i) {
+  for (int i = 1; i < argc && error->empty(); ++i) {
     const std::string arg = argv[i];
     if (onlyFiles || arg == "-" || arg.empty() || arg[0] != '-') {
       options->inputs.push_back(arg);
     } else if (arg == "--") {
       onlyFiles = true;
+    } else if (arg == "-c") {
+      options->skipUnconvertible = true;
+    } else if (arg == "-l" || arg == "--list") {
+      options->list = true;
     } else if (arg == "--dispatch") {
       options->dispatch = true;
     } else if (arg == "--locale-charset") {
@@ -102,312 +161,116 @@ bool parseArguments(int argc, char** argv, optionsS* options, failureS* failure)
       options->help = true;
     } else if (arg == "--version") {
       options->version = true;
-    } else if (takeValue(argc, argv, &i, "-f", "--from-code", &options->from, failure) ||
-               takeValue(argc, argv, &i, "-t", "--to-code", &options->to, failure) ||
-               takeValue(argc, argv, &i, "-o", "--output", &options->outputFile, failure) ||
-               takeValue(argc, argv, &i, "", "--module", &options->modulePath, failure)) {
+    } else if (takeValue(argc, argv, &i, "-f", "--from-code", &options->from, error) ||
+               takeValue(argc, argv, &i, "-t", "--to-code", &options->to, error) ||
+               takeValue(argc, argv, &i, "-o", "--output", &options->outputFile, error) ||
+               takeValue(argc, argv, &i, "", "--module", &options->modulePath, error)) {
     } else {
-      failure->message = "unknown option " + arg + " (see zkconv --help)";
+      *error = "unknown option " + escapedName(arg) + " (see zkconv --help)";
     }
   }
-  return failure->message.empty();
-}
-
-bool readStream(FILE* stream, std::vector<char>* data) {
-  char chunk[65536];
-  for (;;) {
-    const size_t got = std::fread(chunk, 1, sizeof chunk, stream);
-    data->insert(data->end(), chunk, chunk + got);
-    if (got < sizeof chunk) return std::ferror(stream) == 0;
-  }
-}
-
-bool readInput(const std::string& name, FILE* standardInput, std::vector<char>* data, failureS* failure) {
-  if (name == "-") {
-    if (readStream(standardInput, data)) return true;
-    failure->message = "cannot read standard input";
-    return false;
-  }
-  FILE* file = std::fopen(name.c_str(), "rb");
-  if (file == nullptr) {
-    failure->message = "cannot open input file " + name + ": " + std::strerror(errno);
-    return false;
-  }
-  const bool ok = readStream(file, data);
-  std::fclose(file);
-  if (!ok) failure->message = "cannot read input file " + name;
-  return ok;
-}
-
-std::string describeInput(const std::string& name) { return name == "-" ? std::string("standard input") : name; }
-
-// The text of a text variant, or "" for any other value.
-std::string variantText(const zkVariantS& value) {
-  const char* text = nullptr;
-  return value.getString(&text) == 0 ? std::string(text) : std::string();
-}
-
-// "3 arguments", "1 to 3 arguments".
-std::string argumentRange(uint32_t fewest, uint32_t optional) {
-  const uint64_t most = uint64_t{fewest} + optional;
-  std::string text = std::to_string(fewest);
-  if (optional != 0) text += " to " + std::to_string(most);
-  return text + (most == 1 ? " argument" : " arguments");
-}
-
-// One line per member of `object`, in the order its type information lists
-// them: kind, name, then the argument counts of a method or whether a
-// property can be assigned.
-bool printMembers(zkIUnknown* object, const std::string& title, FILE* output, failureS* failure) {
-  zkInterfacePtrT<zkIComTypeInfo> info;
-  zkInterfacePtrT<zkIComObjectCollection> members;
-  uint32_t count = 0;
-  if (info.query(object, zkIID_ITypeInfo) != 0 ||
-      info->GetMembers(kindMethod | kindPropertyGet | kindPropertyPut, members.out()) != 0 || !members ||
-      members->GetCount(&count) != 0) {
-    failure->message = "the " + title + " does not describe its members";
-    return false;
-  }
-  std::fprintf(output, "%s\n", title.c_str());
-  for (uint32_t i = 0; i < count; ++i) {
-    zkInterfacePtrT<zkIUnknown> item;
-    zkInterfacePtrT<zkIComMethodeTypeInfo> method;
-    zkInterfacePtrT<zkIComPropertyTypeInfo> property;
-    zkVariantS name;
-    uint32_t first = 0, second = 0;
-    if (members->GetItem(i, item.out()) != 0) continue;
-    if (method.query(item.get(), zkIID_IMethodeTypeInfo) == 0 && method->GetName(&name) == 0 &&
-        method->GetMinParams(&first) == 0 && method->GetOptionalParams(&second) == 0) {
-      std::fprintf(output, "  method    %-20s %s\n", variantText(name).c_str(), argumentRange(first, second).c_str());
-    } else if (property.query(item.get(), zkIID_IPropetyTypeInfo) == 0 && property->GetName(&name) == 0 &&
-               property->IsReadOnly(&first) == 0) {
-      std::fprintf(output, "  property  %-20s %s\n", variantText(name).c_str(), first != 0 ? "read-only" : "writable");
-    }
-  }
-  return true;
-}
-
-// The session with the component: module, engine and the component object.
-class componentSessionC {
- public:
-  ~componentSessionC() {
-    component.reset();
-    module.terminateAll();
-    engine.releaseFactories();
-    if (module.isLoaded()) module.unload();
-  }
-
-  bool open(const std::string& modulePath, failureS* failure) {
-    if (!module.load(modulePath)) {
-      failure->message = module.error();
-      return false;
-    }
-    module.initialise(&engine);
-    zkIUnknown* object = nullptr;
-    if (engine.createObject(kClassName, true, &object) != 0) {
-      failure->message = modulePath + " does not offer " + kClassName;
-      return false;
-    }
-    component.attach(object);
-    return true;
-  }
-
-  zkIUnknown* object() const { return component.get(); }
-
-  bool localeCharset(std::string* name, failureS* failure) {
-    zkInterfacePtrT<ICharsetFactory> factory;
-    if (factory.query(component.get(), zkIID_ICharsetFactory) != 0) {
-      failure->message = "the component has no native charset interface";
-      return false;
-    }
-    zkVariantS value;
-    factory->LocaleCharset(&value);
-    *name = variantText(value);
-    return true;
-  }
-
-  bool openConverter(const std::string& from, const std::string& to, zkInterfacePtrT<zkICharsetConverter>* converter,
-                     failureS* failure) {
-    zkInterfacePtrT<ICharsetFactory> factory;
-    zkIUnknown* opened = nullptr;
-    if (factory.query(component.get(), zkIID_ICharsetFactory) != 0 ||
-        factory->openConverter(from.c_str(), to.c_str(), &opened) != 0 || opened == nullptr) {
-      failure->message = "unknown character set conversion from " + from + " to " + to;
-      return false;
-    }
-    converter->attach(static_cast<zkICharsetConverter*>(opened));
-    return true;
-  }
-
-  // "Convert"(from, to, text) by name: text on success, the empty value when
-  // the text is not valid, the integer 0 when the names are unknown.
-  bool convertByName(const std::string& from, const std::string& to, const std::vector<char>& data,
-                     const std::string& inputName, std::vector<char>* result, failureS* failure) {
-    zkInterfacePtrT<zkIDispatch> dispatch;
-    if (dispatch.query(component.get(), zkIID_IDispatch) != 0) {
-      failure->message = "the component cannot be called by name";
-      return false;
-    }
-    const std::string text(data.begin(), data.end());
-    zkVariantS arguments[3];
-    arguments[0].setString(from.c_str());
-    arguments[1].setString(to.c_str());
-    arguments[2].setString(text.c_str());
-    zkVariantS value;
-    if (dispatch->Invoke("Convert", kindMethod, 3, arguments, &value, nullptr) != 0) {
-      failure->message = "the call of Convert failed";
-      return false;
-    }
-    if (value.type == zkVarInt) {
-      failure->message = "unknown character set conversion from " + from + " to " + to;
-      return false;
-    }
-    if (value.type != zkVarString) {
-      failure->message = "invalid or incomplete input in " + describeInput(inputName);
-      return false;
-    }
-    const std::string converted = variantText(value);
-    result->assign(converted.begin(), converted.end());
-    return true;
-  }
-
- private:
-  componentModuleC module;
-  referenceEngineC engine;
-  zkInterfacePtrT<zkIUnknown> component;
-};
-
-// Output room for one ConvertBuffer call. Entity text can be far longer
-// than the input (one ISO-8859-7 byte becomes "&epsilon;", nine bytes, and a
-// byte that decodes to two characters becomes two entities); plain
-// conversions stay within eight bytes per input byte. Answers false when the
-// room cannot be expressed in the interface's 32-bit sizes.
-bool outputCapacity(size_t inputLength, bool htmlTarget, uint32_t* capacity) {
-  const uint64_t perByte = htmlTarget ? 24 : 16;
-  const uint64_t room = static_cast<uint64_t>(inputLength) * perByte + 64;
-  if (inputLength > UINT32_MAX || room >= UINT32_MAX) return false;
-  *capacity = static_cast<uint32_t>(room);
-  return true;
-}
-
-bool isHtml(const std::string& name) { return name == "HTML" || name == "HTMLWITHTAGS"; }
-
-bool convertNatively(zkICharsetConverter* converter, const std::vector<char>& data, bool htmlTarget,
-                     const std::string& inputName, std::vector<char>* result, failureS* failure) {
-  uint32_t capacity = 0;
-  if (!outputCapacity(data.size(), htmlTarget, &capacity)) {
-    failure->message = "input too large: " + describeInput(inputName);
-    return false;
-  }
-  if (data.empty()) {
-    result->clear();
-    return true;
-  }
-  result->assign(static_cast<size_t>(capacity) + 1, '\0');
-  uint32_t produced = capacity;
-  if (converter->ConvertBuffer(data.data(), static_cast<uint32_t>(data.size()), result->data(), &produced) != 0) {
-    failure->message = "invalid or incomplete input in " + describeInput(inputName);
-    return false;
-  }
-  result->resize(produced);
-  return true;
-}
-
-bool writeAll(FILE* stream, const std::vector<char>& data) {
-  return data.empty() || std::fwrite(data.data(), 1, data.size(), stream) == data.size();
-}
-
-// Writes the output to a temporary file beside `path`, then moves it over
-// `path`, so that a failure leaves an existing file as it was.
-bool writeOutputFile(const std::string& path, const std::vector<char>& data, failureS* failure) {
-  const std::string temporary = path + ".zkconv-tmp";
-  FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (file == nullptr) {
-    failure->message = "cannot write " + path + ": " + std::strerror(errno);
-    return false;
-  }
-  const bool written = writeAll(file, data);
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed || !replaceFile(temporary.c_str(), path.c_str())) {
-    removeFile(temporary.c_str());
-    failure->message = "cannot write " + path;
-    return false;
-  }
-  return true;
+  return error->empty();
 }
 
 // The directory of the running program, with its trailing separator.
 std::string programDirectory() {
   const std::string path = ownModulePath();
-  const size_t end = path.find_last_of("/\\");
+  const std::size_t end = path.find_last_of("/\\");
   return end == std::string::npos ? std::string() : path.substr(0, end + 1);
 }
 
-bool run(const optionsS& options, FILE* input, FILE* output, failureS* failure) {
+// Converts the inputs named in `options` into `out`; false with the message.
+bool convertInputs(const optionsS& options, const streamSetupS& setup, componentSessionC& session,
+                   std::FILE* standardInput, std::FILE* standardOutput, bool* leftOut, std::string* error) {
+  outputC out;
+  streamConverterC stream(session, out);
+  if (!stream.begin(setup, error)) return false;
+  if (options.outputFile.empty()) {
+    out.toStream(standardOutput);
+  } else if (!out.toFile(options.outputFile, error)) {
+    return false;
+  }
+  std::vector<std::string> inputs = options.inputs;
+  if (inputs.empty()) inputs.push_back("-");
+  for (const std::string& name : inputs) {
+    std::FILE* file = name == "-" ? standardInput : std::fopen(name.c_str(), "rb");
+    if (file == nullptr) {
+      *error = "cannot open input file " + escapedName(name) + ": " + std::strerror(errno);
+      return false;
+    }
+    const bool converted = stream.convert(file, name, error);
+    if (file != standardInput) std::fclose(file);
+    if (!converted) return false;
+  }
+  if (!stream.finish(inputs.back(), error) || !out.finish(error)) return false;
+  *leftOut = stream.leftSomethingOut();
+  return true;
+}
+
+int run(const optionsS& options, std::FILE* input, std::FILE* output, std::string* error) {
   const std::string modulePath =
       options.modulePath.empty() ? componentModuleC::defaultModuleFile(programDirectory()) : options.modulePath;
   componentSessionC session;
-  if (!session.open(modulePath, failure)) return false;
-
+  if (!session.open(modulePath, error)) {
+    *error = escapedName(*error);
+    return 1;
+  }
   std::string localeName;
-  if (options.localeCharset || options.from.empty() || options.to.empty()) {
-    if (!session.localeCharset(&localeName, failure)) return false;
+  if ((options.localeCharset || options.from.empty() || options.to.empty()) && !session.localeCharset(&localeName)) {
+    *error = "the component has no native charset interface";
+    return 1;
   }
   if (options.localeCharset) {
     std::fprintf(output, "%s\n", localeName.c_str());
-    return true;
+    return 0;
   }
-  const std::string from = options.from.empty() ? localeName : options.from;
-  const std::string to = options.to.empty() ? localeName : options.to;
-
-  zkInterfacePtrT<zkICharsetConverter> converter;
+  streamSetupS setup;
+  setup.from = options.from.empty() ? localeName : options.from;
+  setup.to = options.to.empty() ? localeName : options.to;
   if (options.members) {
-    return session.openConverter(from, to, &converter, failure) &&
-           printMembers(session.object(), kClassName, output, failure) &&
-           printMembers(converter.get(), "converter from " + from + " to " + to, output, failure);
+    zkInterfacePtrT<zkICharsetConverter> converter;
+    if (!session.openConverter(setup.from, setup.to, &converter)) {
+      *error = "unknown character set conversion from " + escapedName(setup.from) + " to " + escapedName(setup.to);
+      return 1;
+    }
+    const std::string converterTitle = "converter from " + escapedName(setup.from) + " to " + escapedName(setup.to);
+    return printMembers(session.component(), "rozorevo.charsetconvert", output, error) &&
+                   printMembers(converter.get(), converterTitle, output, error)
+               ? 0
+               : 1;
   }
-  if (!options.dispatch && !session.openConverter(from, to, &converter, failure)) return false;
+  setup.skipUnconvertible = options.skipUnconvertible;
+  setup.dispatch = options.dispatch;
+  bool leftOut = false;
+  if (!convertInputs(options, setup, session, input, output, &leftOut, error)) return 1;
+  return leftOut ? 1 : 0;
+}
 
-  std::vector<std::string> inputs = options.inputs;
-  if (inputs.empty()) inputs.push_back("-");
-  std::vector<char> converted;
-  for (const std::string& name : inputs) {
-    std::vector<char> data;
-    std::vector<char> piece;
-    if (!readInput(name, input, &data, failure)) return false;
-    const bool ok = options.dispatch ? session.convertByName(from, to, data, name, &piece, failure)
-                                     : convertNatively(converter.get(), data, isHtml(to), name, &piece, failure);
-    if (!ok) return false;
-    converted.insert(converted.end(), piece.begin(), piece.end());
+int runCommand(int argc, char** argv, std::FILE* input, std::FILE* output, std::string* error) {
+  optionsS options;
+  if (!parseArguments(argc, argv, &options, error)) return 1;
+  if (options.help) return std::fputs(kHelp, output) >= 0 ? 0 : 1;
+  if (options.version) return std::fputs(kVersion, output) >= 0 ? 0 : 1;
+  if (options.list) {
+    if (listCharsets(output) && std::fflush(output) == 0) return 0;
+    *error = "cannot write standard output";
+    return 1;
   }
-  if (!options.outputFile.empty()) return writeOutputFile(options.outputFile, converted, failure);
-  if (!writeAll(output, converted) || std::fflush(output) != 0) {
-    failure->message = "cannot write standard output";
-    return false;
-  }
-  return true;
+  return run(options, input, output, error);
 }
 
 }  // namespace
 
-int zkconvMain(int argc, char** argv, FILE* input, FILE* output, FILE* errors) {
-  optionsS options;
-  failureS failure;
-  if (!parseArguments(argc, argv, &options, &failure)) {
-    std::fprintf(errors, "zkconv: %s\n", failure.message.c_str());
-    return 1;
+const char* zkconvHelpText() { return kHelp; }
+
+int zkconvMain(int argc, char** argv, std::FILE* input, std::FILE* output, std::FILE* errors) {
+  std::string error;
+  int status = 1;
+  try {
+    status = runCommand(argc, argv, input, output, &error);
+  } catch (const std::bad_alloc&) {
+    error = "out of memory";
   }
-  if (options.help) {
-    std::fputs(kUsage, output);
-    return 0;
-  }
-  if (options.version) {
-    std::fputs(kVersion, output);
-    return 0;
-  }
-  if (!run(options, input, output, &failure)) {
-    std::fprintf(errors, "zkconv: %s\n", failure.message.c_str());
-    return 1;
-  }
-  return 0;
+  if (!error.empty()) std::fprintf(errors, "zkconv: %s\n", error.c_str());
+  return status;
 }

@@ -1,0 +1,120 @@
+// The module, its component and native converters as zkconv uses them.
+#include "host/zkconv_session.h"
+
+#include <cstdint>
+
+#include "runtime/variant.h"
+
+namespace {
+
+const char kClassName[] = "rozorevo.charsetconvert";
+
+// Output room per input byte. Entity text can be far longer than its input:
+// the HTML converter converts into at most 8 bytes of UTF-16 per input byte,
+// and each 2-byte unit becomes at most 10 bytes ("&thetasym;"). Other
+// targets stay well within 16 bytes per input byte (4-byte units with a
+// character held back, escapes of "\u" form, shift sequences around single
+// characters).
+constexpr std::size_t htmlRoomPerByte = 40;
+constexpr std::size_t plainRoomPerByte = 16;
+// Room for a byte-order mark and a closing call's return to the initial state.
+constexpr std::size_t extraRoom = 256;
+
+// The text of a text variant, or "" for any other value.
+std::string variantText(const zkVariantS& value) {
+  const char* text = nullptr;
+  return value.getString(&text) == 0 ? std::string(text) : std::string();
+}
+
+}  // namespace
+
+void byteBufferC::reserve(std::size_t size) {
+  if (size <= capacity) return;
+  storage.reset(new char[size]);
+  capacity = size;
+}
+
+bool isHtmlCharset(const std::string& name) { return name == "HTML" || name == "HTMLWITHTAGS"; }
+
+componentSessionC::~componentSessionC() {
+  object.reset();
+  module.terminateAll();
+  engine.releaseFactories();
+  if (module.isLoaded()) module.unload();
+}
+
+bool componentSessionC::open(const std::string& modulePath, std::string* error) {
+  if (!module.load(modulePath)) {
+    *error = module.error();
+    return false;
+  }
+  module.initialise(&engine);
+  zkIUnknown* created = nullptr;
+  if (engine.createObject(kClassName, true, &created) != 0) {
+    *error = modulePath + " does not offer " + kClassName;
+    return false;
+  }
+  object.attach(created);
+  return true;
+}
+
+bool componentSessionC::localeCharset(std::string* name) {
+  zkInterfacePtrT<ICharsetFactory> factory;
+  if (factory.query(object.get(), zkIID_ICharsetFactory) != 0) return false;
+  zkVariantS value;
+  factory->LocaleCharset(&value);
+  *name = variantText(value);
+  return true;
+}
+
+bool componentSessionC::openConverter(const std::string& from, const std::string& to,
+                                      zkInterfacePtrT<zkICharsetConverter>* converter) {
+  zkInterfacePtrT<ICharsetFactory> factory;
+  zkIUnknown* opened = nullptr;
+  if (factory.query(object.get(), zkIID_ICharsetFactory) != 0 ||
+      factory->openConverter(from.c_str(), to.c_str(), &opened) != 0 || opened == nullptr) {
+    return false;
+  }
+  converter->attach(static_cast<zkICharsetConverter*>(opened));
+  return true;
+}
+
+componentSessionC::convertAnswerE componentSessionC::convertByName(const std::string& from, const std::string& to,
+                                                                   const std::string& text, std::string* result) {
+  zkInterfacePtrT<zkIDispatch> dispatch;
+  if (dispatch.query(object.get(), zkIID_IDispatch) != 0) return callFailed;
+  zkVariantS arguments[3];
+  if (arguments[0].setString(from.c_str()) != 0 || arguments[1].setString(to.c_str()) != 0 ||
+      arguments[2].setString(text.c_str()) != 0) {
+    return callFailed;
+  }
+  zkVariantS value;
+  if (dispatch->Invoke("Convert", kindMethod, 3, arguments, &value, nullptr) != 0) return callFailed;
+  switch (value.type) {
+    case zkVarString:
+      *result = variantText(value);
+      return answeredText;
+    case zkVarEmpty:
+      return answeredEmpty;
+    case zkVarInt:
+      return answeredUnknown;
+    default:
+      return callFailed;
+  }
+}
+
+bool nativeConverterC::open(componentSessionC& session, const std::string& from, const std::string& to) {
+  htmlTarget = isHtmlCharset(to);
+  return session.openConverter(from, to, &converter);
+}
+
+bool nativeConverterC::convert(const char* in, std::size_t length, byteBufferC& out, std::size_t* produced) {
+  if (!isOpen() || length > UINT32_MAX / htmlRoomPerByte) return false;
+  const std::size_t room = length * (htmlTarget ? htmlRoomPerByte : plainRoomPerByte) + extraRoom;
+  // The converter may write a terminating zero after the room it is given.
+  out.reserve(room + 1);
+  uint32_t written = static_cast<uint32_t>(room);
+  if (converter->ConvertBuffer(in, static_cast<uint32_t>(length), out.data(), &written) != 0) return false;
+  *produced = written;
+  return true;
+}
