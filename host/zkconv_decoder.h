@@ -53,9 +53,11 @@ class sourceDecoderC {
   std::size_t characterCount() const { return heldCount; }
   void forget() { heldCount = 0; }
 
- private:
+  // Makes room for `count` characters, so that a caller can hold its most
+  // memory from the start. May throw std::bad_alloc.
   void reserve(std::size_t count);
 
+ private:
   iconv_t handle = reinterpret_cast<iconv_t>(-1);
   std::unique_ptr<char32_t[]> held;
   std::size_t heldCount = 0;

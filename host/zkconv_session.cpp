@@ -108,11 +108,17 @@ bool nativeConverterC::open(componentSessionC& session, const std::string& from,
   return session.openConverter(from, to, &converter);
 }
 
+std::size_t nativeConverterC::roomFor(std::size_t length) const {
+  return length * (htmlTarget ? htmlRoomPerByte : plainRoomPerByte) + extraRoom;
+}
+
+// The converter may write a terminating zero after the room it is given.
+void nativeConverterC::makeRoom(std::size_t length, byteBufferC& out) const { out.reserve(roomFor(length) + 1); }
+
 bool nativeConverterC::convert(const char* in, std::size_t length, byteBufferC& out, std::size_t* produced) {
   if (!isOpen() || length > UINT32_MAX / htmlRoomPerByte) return false;
-  const std::size_t room = length * (htmlTarget ? htmlRoomPerByte : plainRoomPerByte) + extraRoom;
-  // The converter may write a terminating zero after the room it is given.
-  out.reserve(room + 1);
+  const std::size_t room = roomFor(length);
+  makeRoom(length, out);
   uint32_t written = static_cast<uint32_t>(room);
   if (converter->ConvertBuffer(in, static_cast<uint32_t>(length), out.data(), &written) != 0) return false;
   *produced = written;

@@ -86,7 +86,13 @@ class nativeConverterC {
   // content of `out` are unspecified then.
   bool convert(const char* in, std::size_t length, byteBufferC& out, std::size_t* produced);
 
+  // Makes the room in `out` that converting `length` bytes takes, so that a
+  // caller can hold its most memory from the start.
+  void makeRoom(std::size_t length, byteBufferC& out) const;
+
  private:
+  std::size_t roomFor(std::size_t length) const;
+
   zkInterfacePtrT<zkICharsetConverter> converter;
   bool htmlTarget = false;
 };

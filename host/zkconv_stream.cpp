@@ -119,7 +119,11 @@ bool streamConverterC::begin(const streamSetupS& wanted, std::string* error) {
     converter.release();
     return refuseZeroOutput(error);
   }
+  // All the memory the stream takes, from the start: when it is not there,
+  // zkconv says so before it has written anything.
   inputBuffer.reserve(maxPieceBytes + readBytes);
+  converter.makeRoom(maxPieceBytes + readBytes, outputBuffer);
+  if (libraryDecoding) decoder.reserve(maxPieceBytes + readBytes + 4);
   return true;
 }
 
@@ -263,10 +267,9 @@ bool streamConverterC::convertWhole(std::FILE* input, const std::string& name, s
     return false;
   }
   const std::string zeroRefused = "--dispatch cannot carry ";
-  const void* zero = std::memchr(text.data(), 0, text.size());
-  if (zero != nullptr) {
-    *error = zeroRefused + "the zero byte " +
-             positionText(static_cast<std::size_t>(static_cast<const char*>(zero) - text.data()), name);
+  const std::size_t zero = text.find('\0');
+  if (zero != std::string::npos) {
+    *error = zeroRefused + "the zero byte " + positionText(zero, name);
     return false;
   }
   if (libraryDecoding) {

@@ -65,11 +65,8 @@ fileKindE fileKindAt(const char* path, std::uint32_t* mode) {
 }
 
 std::FILE* createExclusiveTemporary(const char* beside, char* name, std::size_t size) {
-  static const char suffix[] = ".zkconv-XXXXXX";
-  const std::size_t length = std::strlen(beside);
-  if (length + sizeof suffix > size) return nullptr;
-  std::memcpy(name, beside, length);
-  std::memcpy(name + length, suffix, sizeof suffix);
+  const int length = snprintf(name, size, "%s.zkconv-XXXXXX", beside);
+  if (length < 0 || static_cast<std::size_t>(length) >= size) return nullptr;
   const int descriptor = mkostemp(name, O_CLOEXEC);
   if (descriptor < 0) return nullptr;
   std::FILE* file = fdopen(descriptor, "wb");
