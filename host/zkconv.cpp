@@ -3,6 +3,7 @@
 #include "host/zkconv.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <string>
@@ -15,6 +16,7 @@
 #include "host/zkconv_session.h"
 #include "host/zkconv_stream.h"
 #include "host/zkconv_text.h"
+#include "platform/files.h"
 #include "platform/module_file.h"
 
 namespace {
@@ -60,7 +62,8 @@ const char kHelp[] =
     "    -l, --list\n"
     "        List the character sets, one per line with its aliases, and exit.\n"
     "    --module=PATH\n"
-    "        The component module to load (default: the one beside zkconv).\n"
+    "        The component module to load (default: the one beside zkconv, or\n"
+    "        the installed one).\n"
     "    --dispatch\n"
     "        Convert each file by one call of the component's Convert member\n"
     "        instead of its native converter. Text values end at their first zero\n"
@@ -179,6 +182,16 @@ std::string programDirectory() {
   return end == std::string::npos ? std::string() : path.substr(0, end + 1);
 }
 
+// The module beside the program (as in a build tree), else the one where an
+// installation puts it relative to the program.
+std::string defaultModulePath() {
+  const std::string directory = programDirectory();
+  std::string beside = componentModuleC::defaultModuleFile(directory);
+  std::uint32_t mode = 0;
+  if (fileKindAt(beside.c_str(), &mode) != fileMissing) return beside;
+  return componentModuleC::defaultModuleFile(directory + ZK_INSTALLED_MODULE_DIRECTORY);
+}
+
 // Converts the inputs named in `options` into `out`; false with the message.
 bool convertInputs(const optionsS& options, const streamSetupS& setup, componentSessionC& session,
                    std::FILE* standardInput, std::FILE* standardOutput, bool* leftOut, std::string* error) {
@@ -208,8 +221,7 @@ bool convertInputs(const optionsS& options, const streamSetupS& setup, component
 }
 
 int run(const optionsS& options, std::FILE* input, std::FILE* output, std::string* error) {
-  const std::string modulePath =
-      options.modulePath.empty() ? componentModuleC::defaultModuleFile(programDirectory()) : options.modulePath;
+  const std::string modulePath = options.modulePath.empty() ? defaultModulePath() : options.modulePath;
   componentSessionC session;
   if (!session.open(modulePath, error)) {
     *error = escapedName(*error);

@@ -25,9 +25,7 @@ bool redirect(int target, const char* path, int flags) {
 
 }  // namespace
 
-bool runChildProcess(const char* const* arguments, const char* inputPath, const char* errorPath,
-                     void (*onOutput)(void* context, const char* bytes, std::size_t count), void* context,
-                     childResultS* result) {
+bool runChildProcess(const childRunS& run, childResultS* result) {
   int output[2];
   if (pipe(output) != 0) return false;
   const pid_t child = fork();
@@ -41,11 +39,17 @@ bool runChildProcess(const char* const* arguments, const char* inputPath, const 
     close(output[0]);
     if (dup2(output[1], 1) < 0) _exit(126);
     close(output[1]);
-    if (!redirect(0, inputPath != nullptr ? inputPath : "/dev/null", O_RDONLY) ||
-        !redirect(2, errorPath != nullptr ? errorPath : "/dev/null", O_WRONLY | O_CREAT | O_TRUNC)) {
+    if (!redirect(0, run.inputPath != nullptr ? run.inputPath : "/dev/null", O_RDONLY) ||
+        !redirect(2, run.errorPath != nullptr ? run.errorPath : "/dev/null", O_WRONLY | O_CREAT | O_TRUNC)) {
       _exit(126);
     }
-    execv(arguments[0], const_cast<char* const*>(arguments));
+    if (run.memoryLimit > 0) {
+      struct rlimit limit;
+      limit.rlim_cur = static_cast<rlim_t>(run.memoryLimit);
+      limit.rlim_max = static_cast<rlim_t>(run.memoryLimit);
+      if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
+    }
+    execv(run.arguments[0], const_cast<char* const*>(run.arguments));
     _exit(127);
   }
   close(output[1]);
@@ -53,7 +57,7 @@ bool runChildProcess(const char* const* arguments, const char* inputPath, const 
   for (;;) {
     const ssize_t got = read(output[0], buffer, sizeof buffer);
     if (got > 0) {
-      onOutput(context, buffer, static_cast<std::size_t>(got));
+      run.onOutput(run.context, buffer, static_cast<std::size_t>(got));
     } else if (got == 0 || errno != EINTR) {
       break;
     }

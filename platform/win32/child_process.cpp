@@ -46,11 +46,9 @@ struct handleGuardS {
 
 }  // namespace
 
-bool runChildProcess(const char* const* arguments, const char* inputPath, const char* errorPath,
-                     void (*onOutput)(void* context, const char* bytes, std::size_t count), void* context,
-                     childResultS* result) {
+bool runChildProcess(const childRunS& run, childResultS* result) {
   std::string commandLine;
-  for (const char* const* argument = arguments; *argument != nullptr; ++argument) {
+  for (const char* const* argument = run.arguments; *argument != nullptr; ++argument) {
     if (!commandLine.empty()) commandLine += ' ';
     appendQuoted(commandLine, *argument);
   }
@@ -59,8 +57,8 @@ bool runChildProcess(const char* const* arguments, const char* inputPath, const 
   handleGuardS writeEnd{nullptr};
   if (!CreatePipe(&readEnd.handle, &writeEnd.handle, &security, 0)) return false;
   SetHandleInformation(readEnd.handle, HANDLE_FLAG_INHERIT, 0);
-  handleGuardS input{openInherited(inputPath != nullptr ? inputPath : "NUL", GENERIC_READ, OPEN_EXISTING)};
-  handleGuardS errors{openInherited(errorPath != nullptr ? errorPath : "NUL", GENERIC_WRITE, CREATE_ALWAYS)};
+  handleGuardS input{openInherited(run.inputPath != nullptr ? run.inputPath : "NUL", GENERIC_READ, OPEN_EXISTING)};
+  handleGuardS errors{openInherited(run.errorPath != nullptr ? run.errorPath : "NUL", GENERIC_WRITE, CREATE_ALWAYS)};
   if (input.handle == INVALID_HANDLE_VALUE || errors.handle == INVALID_HANDLE_VALUE) return false;
 
   STARTUPINFOA startup = {};
@@ -69,28 +67,58 @@ bool runChildProcess(const char* const* arguments, const char* inputPath, const 
   startup.hStdInput = input.handle;
   startup.hStdOutput = writeEnd.handle;
   startup.hStdError = errors.handle;
+  // A limited child starts suspended, joins its job, and only then runs.
+  handleGuardS job{nullptr};
+  if (run.memoryLimit > 0) {
+    job.handle = CreateJobObjectA(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_PROCESS_MEMORY;
+    limits.ProcessMemoryLimit = static_cast<SIZE_T>(run.memoryLimit);
+    if (job.handle == nullptr ||
+        !SetInformationJobObject(job.handle, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+      return false;
+    }
+  }
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(arguments[0], &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+  if (!CreateProcessA(run.arguments[0], &commandLine[0], nullptr, nullptr, TRUE,
+                      run.memoryLimit > 0 ? CREATE_SUSPENDED : 0, nullptr, nullptr, &startup, &process)) {
     return false;
   }
   handleGuardS processHandle{process.hProcess};
   handleGuardS threadHandle{process.hThread};
+  if (run.memoryLimit > 0) {
+    if (!AssignProcessToJobObject(job.handle, process.hProcess)) {
+      TerminateProcess(process.hProcess, 1);
+      return false;
+    }
+    ResumeThread(process.hThread);
+  }
   // The child holds its own copy; ours must go for the pipe to end.
   CloseHandle(writeEnd.handle);
   writeEnd.handle = nullptr;
 
+  // The peak is also sampled while the child runs: some systems (Wine) no
+  // longer answer it once the process has ended.
+  std::uint64_t peak = 0;
+  auto sample = [&] {
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    if (GetProcessMemoryInfo(process.hProcess, &counters, sizeof counters)) {
+      if (counters.PeakWorkingSetSize > peak) peak = counters.PeakWorkingSetSize;
+      if (counters.WorkingSetSize > peak) peak = counters.WorkingSetSize;
+    }
+  };
   char buffer[65536];
   DWORD got = 0;
-  while (ReadFile(readEnd.handle, buffer, sizeof buffer, &got, nullptr) && got > 0) onOutput(context, buffer, got);
-  if (WaitForSingleObject(process.hProcess, INFINITE) != WAIT_OBJECT_0) return false;
-  DWORD exitCode = 0;
-  PROCESS_MEMORY_COUNTERS counters = {};
-  counters.cb = sizeof counters;
-  if (!GetExitCodeProcess(process.hProcess, &exitCode) ||
-      !GetProcessMemoryInfo(process.hProcess, &counters, sizeof counters)) {
-    return false;
+  while (ReadFile(readEnd.handle, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    sample();
+    run.onOutput(run.context, buffer, got);
   }
+  if (WaitForSingleObject(process.hProcess, INFINITE) != WAIT_OBJECT_0) return false;
+  sample();
+  DWORD exitCode = 0;
+  if (!GetExitCodeProcess(process.hProcess, &exitCode)) return false;
   result->exitStatus = static_cast<int>(exitCode);
-  result->peakMemoryBytes = counters.PeakWorkingSetSize;
+  result->peakMemoryBytes = peak;
   return true;
 }
