@@ -28,7 +28,11 @@ fi
 # Headers are checked through the sources that include them; the tests are
 # formatted but not linted (gtest macros trip several checks).
 pattern="^$root/(platform|memory|base|diagnostics|runtime|charset|module|host)/"
-if ! run-clang-tidy-14 -p "$build" -j "$jobs" -quiet "$pattern" >"$build.tidy.log" 2>&1 ||
+# The trees build with warnings as errors, and clang does not know GCC's
+# gnu_printf format archetype (which our printf-style declarations use so
+# that mingw-w64 checks them against the C99 formats); GCC checks those.
+if ! run-clang-tidy-14 -p "$build" -j "$jobs" -quiet -extra-arg=-Wno-ignored-attributes "$pattern" \
+  >"$build.tidy.log" 2>&1 ||
    grep -qE '(warning|error): ' "$build.tidy.log"; then
   grep -E -A3 '(warning|error): ' "$build.tidy.log"
   status=1
