@@ -5,7 +5,6 @@
 #include "memory/mgr_chain.h"
 #include "memory/module_heap.h"
 #include "platform/lock.h"
-#include "platform/memory_probe.h"
 
 namespace {
 
@@ -18,24 +17,15 @@ memTrackTextC* sinkTarget = nullptr;  // guarded by sinkLock
 // Set once while the module is loaded, before any report can run.
 dynMgrChainS* ownMember = nullptr;
 
-constexpr unsigned chainSlots = 9;
-
 memTrackerC moduleTracker() { return memTrackerC(modulePool(), moduleSnapshotTable(), moduleCurrentTable()); }
 
 bool chainMode() { return (memTrackFlags & memTrackFlagChain) != 0; }
-
-// A member can be called when it and its table of operations are readable.
-bool memberIsReadable(const dynMgrChainS* member) {
-  const void* table = nullptr;
-  return memorySafeRead(member, &table, sizeof table) && memoryIsReadable(member, sizeof(dynMgrChainS)) &&
-         memoryIsReadable(table, chainSlots * sizeof(void*));
-}
 
 template <class visitT>
 void walkChain(visitT visit) {
   dynMgrChainS* member = ownMember != nullptr ? ownMember->head : nullptr;
   for (unsigned count = 0; member != nullptr && count < memTrackChainLimit; ++count) {
-    if (!memberIsReadable(member)) return;
+    if (!dynMgrChainMemberIsReadable(member)) return;
     visit(member);
     member = member->next;
   }

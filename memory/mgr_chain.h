@@ -1,59 +1,57 @@
-// dynMgrChainS: this module's member of the per-process manager chain, the
-// list through which the memory trackers of all framework modules of one
-// process report together.
+// dynMgrChainMemberC: this module's member of the per-process manager chain
+// (the layout and slots of abi/mgr_chain.h).
 //
-// Modules built separately call each other's members through this layout
-// and this order of virtual operations; neither may change:
-//   slot 0 setChainHead, 1 summaryReport, 2 memoryCheck, 3 takeSnapshot,
-//   4 compareSnapshot, 5 inspectAddress, 6 peakBytes, 7 peakOsBytes,
-//   8 peakPageBytes;
-//   fields after the table pointer: next, head, tracker.
-// The class has no base and no virtual destructor (a destructor in the table
-// would move every slot).
+// Join (construction): the member starts alone (next and head null,
+// tracker the module's heap), looks up the published head
+// (processChainHead, which refuses an absent, unparsable or implausible
+// value) and, when there is none, becomes the head and publishes itself;
+// otherwise it links itself in right after the head. The chain therefore
+// reads: the head, then the others in reverse order of joining.
 //
-// Each slot acts on the member's own module: its heap (tracker), its
-// statistics tables and its output function. The report slots (1, 2, 4, 5)
-// build their text under the member's pool lock, deliver it through the
-// output function passed in (or the module's report file when one is
-// named), and leave the module's output function at the default afterwards,
-// whatever it was before. The text is delivered after the pool lock is left,
-// and the function passed is used directly rather than installed
-// module-wide, so that a report running at the same time on another thread
-// of that module cannot write into the caller's output. Slots 3 and 4 take
-// the member's pool lock too: a walk of the pages without it could meet a
-// page that another thread is changing.
+// Leave (destruction): the head orphans every member (setChainHead(null),
+// itself included) and withdraws the variable; a follower unlinks itself
+// from the member before it; an orphan does nothing. Afterwards next and
+// head are null, so the member stays a valid, empty chain.
+//
+// Joins and leaves run only while a module is loaded or unloaded, which the
+// platform's loader serialises; the chain itself has no lock.
+//
+// Each slot acts on this module: its heap (tracker), its statistics tables
+// and its output function. The report slots build their text under the
+// heap's pool lock and deliver it after leaving the lock, through the output
+// function passed in rather than by installing it module-wide, so that a
+// report running at the same time on another thread of this module cannot
+// write into the caller's output; then they reset the module's output
+// function to the default. Slots 3 and 4 take the pool lock too: a walk of
+// the pages without it could meet a page that another thread is changing.
 #pragma once
 
 #include <cstdint>
 
+#include "abi/mgr_chain.h"
 #include "memory/mem_pool.h"
 #include "memory/mem_track_output.h"
 
-struct dynMgrChainS {
-  // This member alone, as its own head.
-  explicit dynMgrChainS(memPoolC* heap);
-  ~dynMgrChainS();
+class dynMgrChainMemberC final : public dynMgrChainS {
+ public:
+  explicit dynMgrChainMemberC(memPoolC* heap);
+  ~dynMgrChainMemberC();
 
-  dynMgrChainS(const dynMgrChainS&) = delete;
-  dynMgrChainS& operator=(const dynMgrChainS&) = delete;
+  dynMgrChainMemberC(const dynMgrChainMemberC&) = delete;
+  dynMgrChainMemberC& operator=(const dynMgrChainMemberC&) = delete;
 
   // Sets head, then resets the module's output function to the default.
-  virtual void setChainHead(dynMgrChainS* newHead);
-  // The module's summary report, followed by its detail when leak tracking
-  // is on.
-  virtual void summaryReport(memTrackOutputFnT fn);
-  virtual void memoryCheck(memTrackOutputFnT fn);
-  virtual void takeSnapshot();
-  virtual void compareSnapshot(memTrackOutputFnT fn);
-  virtual void inspectAddress(memTrackOutputFnT fn, void* address);
-  // peakOsBytes() + peakPageBytes().
-  virtual std::uint64_t peakBytes();
-  // The most bytes the module's heap has held in OS blocks at one time.
-  virtual std::uint64_t peakOsBytes();
-  // The most pages the module's heap has held at one time, times 10,000.
-  virtual std::uint64_t peakPageBytes();
-
-  dynMgrChainS* next;  // next member, null at the end of the chain
-  dynMgrChainS* head;  // the head (itself for the head); null when orphaned or not joined
-  memPoolC* tracker;   // the module's heap, on which the slots act
+  void setChainHead(dynMgrChainS* newHead) override;
+  void summaryReport(dynMgrOutputFnT output) override;
+  void memoryCheck(dynMgrOutputFnT output) override;
+  void takeSnapshot() override;
+  void compareSnapshot(dynMgrOutputFnT output) override;
+  void inspectAddress(dynMgrOutputFnT output, void* address) override;
+  std::uint64_t peakBytes() override;
+  std::uint64_t peakOsBytes() override;
+  std::uint64_t peakPageBytes() override;
 };
+
+// A member that can be called: it and its table of operations are readable.
+// Walks test every member they meet before calling it.
+bool dynMgrChainMemberIsReadable(const dynMgrChainS* member);

@@ -16,7 +16,7 @@ namespace {
 struct ownChainMemberS {
   ownChainMemberS() { memTrackUseChainMember(&member); }
   // The heap's address is known before its construction.
-  dynMgrChainS member{&modulePool()};
+  dynMgrChainMemberC member{&modulePool()};
 };
 
 ownChainMemberS ownMember ZK_STATIC_ORDER(staticOrderChainMember);

@@ -10,12 +10,18 @@
 //   be examined, including a running process the caller has no right to
 //   open or signal, and for ids that name no single process (0; on POSIX
 //   also ids above the largest pid, which kill would take as a group).
+// - processCreationTime(): when the calling process was created, as one
+//   64-bit number that differs between processes started at different
+//   moments: Windows the creation FILETIME of GetProcessTimes (100 ns since
+//   1601); POSIX the start time the kernel keeps (/proc/self/stat, field 22,
+//   clock ticks since boot). 0 when it cannot be read.
 #pragma once
 
 #include <cstdint>
 
 std::uint32_t processCurrentId();
 bool processIsRunning(std::uint32_t processId);
+std::uint64_t processCreationTime();
 
 class processC {
  public:

@@ -156,6 +156,10 @@ class holderKeyOwnerC {
  public:
   holderKeyOwnerC() { pthread_atfork(nullptr, nullptr, adoptIdAfterFork); }
   ~holderKeyOwnerC() {
+    // Module objects destroyed after this one may still ask for the
+    // unloading thread's record; it must then be born without a holder's
+    // reference, which nobody would release.
+    holderGone = true;
     if (holderKeyState.exchange(holderKeyDeleted) != holderKeyReady) return;
     if (void* holder = pthread_getspecific(holderKey)) {
       pthread_setspecific(holderKey, nullptr);

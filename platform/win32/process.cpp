@@ -18,3 +18,9 @@ bool processIsRunning(std::uint32_t processId) {
   CloseHandle(process);
   return read && code == stillActive;
 }
+
+std::uint64_t processCreationTime() {
+  FILETIME creation, exit, kernel, user;
+  if (!GetProcessTimes(GetCurrentProcess(), &creation, &exit, &kernel, &user)) return 0;
+  return (static_cast<std::uint64_t>(creation.dwHighDateTime) << 32) | creation.dwLowDateTime;
+}

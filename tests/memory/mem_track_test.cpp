@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "memory/mgr_chain.h"
 #include "memory/module_heap.h"
 #include "platform/module_file.h"
+#include "tests/support/module_copies.h"
 
 namespace {
 
@@ -80,6 +82,62 @@ TEST_F(MemTrack, PeaksAndFlags) {
   EXPECT_EQ(os, memTrackPeakOsBytes());
   EXPECT_EQ(pages, memTrackPeakPageBytes());
   EXPECT_EQ(os + pages, memTrackPeakBytes());
+}
+
+// With two copies of the module file loaded, this program heads the chain:
+// a chain-mode report covers every module's heap, once each under its own
+// file name, the peaks are summed, and every report slot leaves the output
+// function of its module at the default.
+TEST_F(MemTrack, ChainModeCoversEveryModuleOfTheProcess) {
+  moduleCopiesC copies("zkchain-memory-test", "zkmember-", {"a", "b"});
+  copies.load(0);
+  copies.load(1);
+  dynMgrChainS* own = memTrackChainMember();
+  ASSERT_EQ(own, own->head);
+  std::vector<dynMgrChainS*> members;
+  for (dynMgrChainS* member = own; member != nullptr; member = member->next) members.push_back(member);
+  ASSERT_EQ(3u, members.size());
+
+  memTrackSetFlags(memTrackFlags | memTrackFlagChain);
+  memTrackTextC text;
+  memTrackReportToText(text);
+  const std::string report = text.text();
+  std::vector<std::string> names;
+  const std::string title = "ZKMEMTRACK Summary Report (Pid=";
+  for (std::size_t at = report.find(title); at != std::string::npos; at = report.find(title, at + 1)) {
+    const std::size_t comma = report.find(',', at), close = report.find(")\n", at);
+    names.push_back(report.substr(comma + 1, close - comma - 1));
+  }
+  EXPECT_EQ((std::vector<std::string>{ownModuleName(), copies.file(1), copies.file(0)}), names) << report;
+
+  std::uint64_t bytes = 0, osBytes = 0, pageBytes = 0;
+  for (dynMgrChainS* member : members) {
+    bytes += member->peakBytes();
+    osBytes += member->peakOsBytes();
+    pageBytes += member->peakPageBytes();
+  }
+  EXPECT_EQ(bytes, memTrackPeakBytes());
+  EXPECT_EQ(osBytes, memTrackPeakOsBytes());
+  EXPECT_EQ(pageBytes, memTrackPeakPageBytes());
+
+  memTrackSetFlags(memTrackFlags & ~memTrackFlagChain);
+  const struct slotS {
+    const char* name;
+    void (*call)(dynMgrChainS*);
+  } slots[] = {
+      {"summaryReport", [](dynMgrChainS* m) { m->summaryReport(&capture); }},
+      {"memoryCheck", [](dynMgrChainS* m) { m->memoryCheck(&capture); }},
+      {"compareSnapshot", [](dynMgrChainS* m) { m->compareSnapshot(&capture); }},
+      {"inspectAddress", [](dynMgrChainS* m) { m->inspectAddress(&capture, &captured); }},
+  };
+  for (const slotS& slot : slots) {
+    SCOPED_TRACE(slot.name);
+    captured.clear();
+    memTrackSetOutput(&capture);
+    slot.call(own);
+    EXPECT_EQ(memTrackDefaultOutput(), memTrackGetOutput());
+    EXPECT_EQ(0u, captured.find("ZKMEMTRACK ")) << "delivered through the function passed in";
+  }
 }
 
 }  // namespace
