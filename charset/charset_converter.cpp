@@ -31,11 +31,11 @@ uint32_t resetHandler(void* owner, proxyAutoParaListC*, proxyAutoTypeCastC* resu
 // "ConvertString"(text): the converted text, or the empty value when the
 // conversion failed (the native status is not looked at).
 uint32_t convertStringHandler(void* owner, proxyAutoParaListC* args, proxyAutoTypeCastC* result) {
-  proxyAutoTypeCastC textArgument = args->getArg(0);
+  proxyAutoTypeCastC& textArgument = args->argAt(0);
   const char* text = textArgument.getString();
   zkVariantS converted;
   nativeFace(owner)->ConvertString(text, &converted);
-  *result = converted;
+  converted.moveTo(*result);
   return 0;
 }
 
@@ -101,19 +101,37 @@ bool prxbasezkICharsetConverterC::convertOnce(const char* in, size_t inLength, c
   return status != static_cast<size_t>(-1);
 }
 
+bool prxbasezkICharsetConverterC::closeOnce(char* out, size_t capacity, size_t* produced) {
+  char* output = out;
+  size_t outLeft = capacity;
+  const size_t status = charsetLibrary().convert(conversionHandle, nullptr, nullptr, &output, &outLeft);
+  *produced = capacity - outLeft;
+  return status != static_cast<size_t>(-1);
+}
+
 uint32_t prxbasezkICharsetConverterC::ConvertBuffer(const char* in, uint32_t inLength, char* out, uint32_t* outLength) {
   if (!isOpenConversionHandle(conversionHandle) || outLength == nullptr || out == nullptr ||
       (in == nullptr && inLength != 0)) {
     return 1;
   }
   size_t produced = 0;
-  if (!convertOnce(in, inLength, out, *outLength, &produced)) return 1;
+  const bool converted =
+      in == nullptr ? closeOnce(out, *outLength, &produced) : convertOnce(in, inLength, out, *outLength, &produced);
+  if (!converted) return 1;
   out[produced] = 0;
   *outLength = static_cast<uint32_t>(produced);
   return 0;
 }
 
 uint32_t prxbasezkICharsetConverterC::ConvertString(const char* in, zkVariantS* out) {
+  return convertText(in, out, false);
+}
+
+uint32_t prxbasezkICharsetConverterC::convertStringAndClose(const char* in, zkVariantS* out) {
+  return convertText(in, out, true);
+}
+
+uint32_t prxbasezkICharsetConverterC::convertText(const char* in, zkVariantS* out, bool close) {
   if (!isOpenConversionHandle(conversionHandle) || out == nullptr) return 1;
   if (in == nullptr || in[0] == 0) return storeTextResult("", out);
   uint32_t capacity = 0;
@@ -126,6 +144,11 @@ uint32_t prxbasezkICharsetConverterC::ConvertString(const char* in, zkVariantS* 
   if (!scratch.allocate(bytes)) return 1;
   size_t produced = 0;
   if (!convertOnce(in, n, scratch.data, capacity, &produced)) return 1;
+  if (close) {
+    size_t closing = 0;
+    if (!closeOnce(scratch.data + produced, capacity - produced, &closing)) return 1;
+    produced += closing;
+  }
   scratch.data[produced] = 0;
   return storeTextResult(scratch.data, out);
 }
@@ -133,10 +156,6 @@ uint32_t prxbasezkICharsetConverterC::ConvertString(const char* in, zkVariantS* 
 uint32_t prxbasezkICharsetConverterC::storeTextResult(const char* text, zkVariantS* out) {
   zkVariantS converted;
   if (converted.setString(text) != 0) return 1;
-  // Hand the new string over to *out without copying it again.
-  out->clear();
-  out->value = converted.value;
-  out->type = converted.type;
-  converted.type = zkVarEmpty;
+  converted.moveTo(*out);
   return 0;
 }

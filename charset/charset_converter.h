@@ -4,9 +4,18 @@
 // It is a dispatchable object with the members "Reset" and "ConvertString"
 // and carries the native interface zkICharsetConverter
 // ("RAVOD.ICHARSETCONV"). Every conversion is exactly one library call into
-// a buffer sized from the input: no growth loop, no retry, no flush call;
-// the handle keeps its conversion state (shift states, a byte-order mark
-// already written) from one call to the next until Reset.
+// a buffer sized from the input: no growth loop, no retry; the handle keeps
+// its conversion state (shift states, a byte-order mark already written, a
+// character the source decoder holds back until it knows what follows) from
+// one call to the next until Reset.
+//
+// The library's closing call (a call without input) ends a conversion: it
+// writes what the source decoder still holds and the sequence that returns
+// a stateful target (UTF-7, ISO-2022-JP, ...) to its initial state.
+// ConvertBuffer with a null input and length 0 is that call; the one-shot
+// "Convert" of the component makes it after its one conversion
+// (convertStringAndClose). ConvertString alone never makes it: successive
+// calls are pieces of one stream.
 //
 // Failure: a conversion that fails in any way (invalid or incomplete input,
 // output longer than the buffer, an input too large for its buffer size to
@@ -44,17 +53,27 @@ class prxbasezkICharsetConverterC : public proxyObjectC, public zkICharsetConver
   uint32_t Reset() override;
 
   // One library call from `in` (inLength bytes) into `out`, whose capacity
-  // is *outLength. On success writes a zero byte after the produced bytes
-  // (so `out` must hold capacity + 1 bytes), stores the produced length in
-  // *outLength and answers 0. Answers 1 on failure, *outLength unchanged,
-  // and for a null outLength, a null `out`, or a null `in` with a non-zero
-  // length.
+  // is *outLength; a null `in` with length 0 makes it the closing call, and
+  // `out` receives the closing bytes (none for a stateless target and a
+  // decoder that holds nothing). An empty non-null input is converted as
+  // such and produces nothing. On success writes a zero byte after the
+  // produced bytes (so `out` must hold capacity + 1 bytes), stores the
+  // produced length in *outLength and answers 0. Answers 1 on failure,
+  // *outLength unchanged, and for a null outLength, a null `out`, or a null
+  // `in` with a non-zero length.
   uint32_t ConvertBuffer(const char* in, uint32_t inLength, char* out, uint32_t* outLength) override;
 
   // The empty (or null) text gives the empty text without a library call.
   // Otherwise one call into a scratch buffer of 8 bytes per input byte; on
   // success *out becomes the produced text up to its first zero byte.
   uint32_t ConvertString(const char* in, zkVariantS* out) override;
+
+  // The one-shot conversion of "Convert": ConvertString, then the closing
+  // call into the room the scratch buffer has left, so the result is
+  // complete: *out becomes the text of both up to the first zero byte. The
+  // empty text still gives "" without a library call. Answers 1 with *out
+  // unchanged when either call fails.
+  virtual uint32_t convertStringAndClose(const char* in, zkVariantS* out);
 
   const char* getNativeTypeName() override;
   ZK_DELETING_DESTRUCTOR(prxbasezkICharsetConverterC)
@@ -77,6 +96,11 @@ class prxbasezkICharsetConverterC : public proxyObjectC, public zkICharsetConver
   // as the library's flush call.
   bool convertOnce(const char* in, size_t inLength, char* out, size_t capacity, size_t* produced);
 
+  // The library's closing call into `out` with `capacity` bytes; stores the
+  // number of bytes written in *produced, also when it failed (no room).
+  // Answers true on success. Requires an open handle.
+  bool closeOnce(char* out, size_t capacity, size_t* produced);
+
   // Sets *out to a text value holding a copy of `text` and answers 0; when
   // the copy cannot be allocated answers 1 with *out unchanged.
   static uint32_t storeTextResult(const char* text, zkVariantS* out);
@@ -87,6 +111,10 @@ class prxbasezkICharsetConverterC : public proxyObjectC, public zkICharsetConver
   iconv_t conversionHandle;  // open handle; all ones: open failed; 0: closed
   str fromCharset;           // source name as handed to the library
   str toCharset;             // target name as handed to the library
+
+ private:
+  // ConvertString, followed by the closing call when `close` is set.
+  uint32_t convertText(const char* in, zkVariantS* out, bool close);
 };
 
 // The method rows of a converter: "Reset" (kind 1, no argument: the integer

@@ -40,9 +40,9 @@ uint32_t availableCharsetsHandler(void* owner, proxyAutoParaListC*, proxyAutoTyp
 
 // "openConverter"(from, to): reads argument 1, then argument 0.
 uint32_t openConverterHandler(void* owner, proxyAutoParaListC* args, proxyAutoTypeCastC* result) {
-  proxyAutoTypeCastC toArgument = args->getArg(1);
+  proxyAutoTypeCastC& toArgument = args->argAt(1);
   const char* toCharset = toArgument.getString();
-  proxyAutoTypeCastC fromArgument = args->getArg(0);
+  proxyAutoTypeCastC& fromArgument = args->argAt(0);
   const char* fromCharset = fromArgument.getString();
   zkInterfacePtrT<zkIUnknown> converter;
   zkInterfacePtrT<zkIDispatch> dispatch;
@@ -57,7 +57,7 @@ uint32_t openConverterHandler(void* owner, proxyAutoParaListC* args, proxyAutoTy
 
 // "isValidCharset"(name): reads the name; the answer is 0 for every name.
 uint32_t isValidCharsetHandler(void*, proxyAutoParaListC* args, proxyAutoTypeCastC* result) {
-  proxyAutoTypeCastC nameArgument = args->getArg(0);
+  proxyAutoTypeCastC& nameArgument = args->argAt(0);
   nameArgument.getString();
   result->setInt(0);
   return 0;
@@ -67,26 +67,30 @@ uint32_t isValidCharsetHandler(void*, proxyAutoParaListC* args, proxyAutoTypeCas
 uint32_t localeCharsetHandler(void* owner, proxyAutoParaListC*, proxyAutoTypeCastC* result) {
   zkVariantS name;
   nativeFace(owner)->LocaleCharset(&name);
-  *result = name;
+  name.moveTo(*result);
   return 0;
 }
 
 // "Convert"(from, to, text): reads argument 2, then 1, then 0.
 uint32_t convertHandler(void* owner, proxyAutoParaListC* args, proxyAutoTypeCastC* result) {
-  proxyAutoTypeCastC textArgument = args->getArg(2);
+  proxyAutoTypeCastC& textArgument = args->argAt(2);
   const char* text = textArgument.getString();
-  proxyAutoTypeCastC toArgument = args->getArg(1);
+  proxyAutoTypeCastC& toArgument = args->argAt(1);
   const char* toCharset = toArgument.getString();
-  proxyAutoTypeCastC fromArgument = args->getArg(0);
+  proxyAutoTypeCastC& fromArgument = args->argAt(0);
   const char* fromCharset = fromArgument.getString();
   zkInterfacePtrT<zkIUnknown> converter;
   if (nativeFace(owner)->openConverter(fromCharset, toCharset, converter.out()) != 0) {
     result->setInt(0);
     return 0;
   }
+  // The one conversion ends with the library's closing call, so that a
+  // stateful target returns to its initial state and a character the source
+  // decoder still holds is not lost.
   zkVariantS converted;
-  static_cast<zkICharsetConverter*>(converter.get())->ConvertString(text, &converted);
-  *result = converted;
+  static_cast<prxbasezkICharsetConverterC*>(static_cast<zkICharsetConverter*>(converter.get()))
+      ->convertStringAndClose(text, &converted);
+  converted.moveTo(*result);
   return 0;
 }
 

@@ -15,6 +15,9 @@
 namespace {
 
 constexpr uint32_t outputBytesPerInputByte = 8;
+// UTF-16 bytes a closing call may add when encoding: a character the source
+// decoder held back (two units at most) behind the mark.
+constexpr uint32_t closingUnitBytes = 16;
 
 // The class's own table with the converter rows, filled at the first
 // construction.
@@ -36,19 +39,26 @@ prxbasezkIHtmlConverterC::prxbasezkIHtmlConverterC(iconv_t handle, const char* f
 
 const char* prxbasezkIHtmlConverterC::getNativeTypeName() { return typeid(prxbasezkIHtmlConverterC*).name(); }
 
-uint32_t encodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_t inLength, str& out) {
+uint32_t encodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_t inLength, str& out, bool close) {
   if (!isOpenConversionHandle(converter.conversionHandle) || (in == nullptr && inLength != 0)) {
     return 1;
   }
   uint32_t capacity = 0;
   size_t bytes = 0;
-  if (!scaledBufferSize(inLength, outputBytesPerInputByte, 0, &capacity) || !bytesWithTerminator(capacity, &bytes)) {
+  if (!scaledBufferSize(inLength, outputBytesPerInputByte, close ? closingUnitBytes : 0, &capacity) ||
+      !bytesWithTerminator(capacity, &bytes)) {
     return 1;
   }
   memManDataPoolC<unsigned char> units;
   if (!units.allocate(bytes)) return 1;
+  char* const unitBuffer = reinterpret_cast<char*>(units.data);
   size_t produced = 0;
-  const bool converted = converter.convertOnce(in, inLength, reinterpret_cast<char*>(units.data), capacity, &produced);
+  bool converted = (in == nullptr && close) || converter.convertOnce(in, inLength, unitBuffer, capacity, &produced);
+  if (converted && close) {
+    size_t closing = 0;
+    converted = converter.closeOnce(unitBuffer + produced, capacity - produced, &closing);
+    produced += closing;
+  }
   // The library writes its mark with the first unit of a conversion state,
   // also in a call that then fails; only that output starts with it.
   size_t start = 0;
@@ -70,10 +80,17 @@ uint32_t encodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_
 }
 
 uint32_t decodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_t inLength, char* out,
-                    uint32_t* outLength) {
+                    uint32_t* outLength, bool close) {
   if (!isOpenConversionHandle(converter.conversionHandle) || out == nullptr || outLength == nullptr ||
       (in == nullptr && inLength != 0)) {
     return 1;
+  }
+  size_t produced = 0;
+  if (in == nullptr && close) {
+    if (!converter.closeOnce(out, *outLength, &produced)) return 1;
+    out[produced] = 0;
+    *outLength = static_cast<uint32_t>(produced);
+    return 0;
   }
   uint32_t unitCapacity = 0;
   size_t outBytes = 0;
@@ -87,9 +104,13 @@ uint32_t decodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_
   if (!decodeHtmlUnits(in != nullptr ? in : "", inLength, converter.withTags != 0, units.data, &written)) {
     return 1;
   }
-  size_t produced = 0;
   if (!converter.convertOnce(reinterpret_cast<const char*>(units.data), written, out, *outLength, &produced)) {
     return 1;
+  }
+  if (close) {
+    size_t closing = 0;
+    if (!converter.closeOnce(out + produced, *outLength - produced, &closing)) return 1;
+    produced += closing;
   }
   out[produced] = 0;
   *outLength = static_cast<uint32_t>(produced);
@@ -97,10 +118,11 @@ uint32_t decodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_
 }
 
 uint32_t prxbasezkIHtmlConverterC::ConvertBuffer(const char* in, uint32_t inLength, char* out, uint32_t* outLength) {
-  if (htmlIsTarget == 0) return decodeHtml(*this, in, inLength, out, outLength);
+  const bool closing = in == nullptr && inLength == 0;
+  if (htmlIsTarget == 0) return decodeHtml(*this, in, inLength, out, outLength, closing);
   if (out == nullptr || outLength == nullptr) return 1;
   str text;
-  if (encodeHtml(*this, in, inLength, text) != 0) return 1;
+  if (encodeHtml(*this, in, inLength, text, closing) != 0) return 1;
   const uint32_t length = static_cast<uint32_t>(text.length());
   if (length > *outLength) return 1;
   if (length > 0) std::memcpy(out, text.data(), length);
@@ -109,6 +131,14 @@ uint32_t prxbasezkIHtmlConverterC::ConvertBuffer(const char* in, uint32_t inLeng
 }
 
 uint32_t prxbasezkIHtmlConverterC::ConvertString(const char* in, zkVariantS* out) {
+  return convertHtmlText(in, out, false);
+}
+
+uint32_t prxbasezkIHtmlConverterC::convertStringAndClose(const char* in, zkVariantS* out) {
+  return convertHtmlText(in, out, true);
+}
+
+uint32_t prxbasezkIHtmlConverterC::convertHtmlText(const char* in, zkVariantS* out, bool close) {
   if (!isOpenConversionHandle(conversionHandle) || out == nullptr) return 1;
   if (in == nullptr || in[0] == 0) return storeTextResult("", out);
   const size_t n = std::strlen(in);
@@ -120,12 +150,12 @@ uint32_t prxbasezkIHtmlConverterC::ConvertString(const char* in, zkVariantS* out
   const uint32_t inLength = static_cast<uint32_t>(n);
   if (htmlIsTarget != 0) {
     str text;
-    if (encodeHtml(*this, in, inLength, text) != 0) return 1;
+    if (encodeHtml(*this, in, inLength, text, close) != 0) return 1;
     return storeTextResult(text.c_str(), out);
   }
   memManDataPoolC<char> scratch;
   if (!scratch.allocate(bytes)) return 1;
   uint32_t produced = capacity;
-  if (decodeHtml(*this, in, inLength, scratch.data, &produced) != 0) return 1;
+  if (decodeHtml(*this, in, inLength, scratch.data, &produced, close) != 0) return 1;
   return storeTextResult(scratch.data, out);
 }

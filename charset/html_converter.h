@@ -34,13 +34,19 @@ class prxbasezkIHtmlConverterC : public prxbasezkICharsetConverterC {
   // Encoding: the entity text; when it is longer than *outLength, answers 1
   // and changes neither `out` nor *outLength; otherwise copies it to `out`
   // without a terminating zero and stores its length. Decoding: decodeHtml
-  // directly into `out`, which must hold *outLength + 1 bytes.
+  // directly into `out`, which must hold *outLength + 1 bytes. A null `in`
+  // with length 0 is the closing call of the handle: when encoding, what the
+  // source decoder still held comes out as entity text; when decoding, the
+  // target's return to its initial state is written.
   uint32_t ConvertBuffer(const char* in, uint32_t inLength, char* out, uint32_t* outLength) override;
 
   // The empty text gives "" without a library call. Encoding: the entity
   // text. Decoding: decodeHtml into a scratch buffer of 8 bytes per input
   // byte; the result is the text up to its first zero byte.
   uint32_t ConvertString(const char* in, zkVariantS* out) override;
+  // ConvertString with the handle's closing call after its one conversion,
+  // into the room left (see encodeHtml and decodeHtml).
+  uint32_t convertStringAndClose(const char* in, zkVariantS* out) override;
 
   const char* getNativeTypeName() override;
   ZK_DELETING_DESTRUCTOR(prxbasezkIHtmlConverterC)
@@ -53,9 +59,13 @@ class prxbasezkIHtmlConverterC : public prxbasezkICharsetConverterC {
   void onHandleReset() override { utf16MarkPending = 1; }
 
  private:
-  friend uint32_t encodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_t inLength, str& out);
+  friend uint32_t encodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_t inLength, str& out,
+                             bool close);
   friend uint32_t decodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_t inLength, char* out,
-                             uint32_t* outLength);
+                             uint32_t* outLength, bool close);
+
+  // ConvertString, followed by the closing call when `close` is set.
+  uint32_t convertHtmlText(const char* in, zkVariantS* out, bool close);
 
   uint8_t htmlIsTarget;      // 1: encodes into entity text; 0: decodes it
   uint8_t withTags;          // 1: "HTMLWITHTAGS", doubled brackets are tags
@@ -64,10 +74,13 @@ class prxbasezkIHtmlConverterC : public prxbasezkICharsetConverterC {
 
 // Converts `inLength` bytes with the converter's handle into UTF-16 (one
 // library call into a scratch buffer of 8 bytes per input byte) and appends
-// the entity text of the units to `out`. Answers 0, or 1 when the converter
-// has no handle, the input is too large, memory runs out or the library
-// call fails; `out` is unchanged then.
-uint32_t encodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_t inLength, str& out);
+// the entity text of the units to `out`. With `close`, the buffer has 16
+// bytes more and the library's closing call follows into the room left, so a
+// character the source decoder held back is encoded too; a null `in` with
+// `close` makes the closing call alone. Answers 0, or 1 when the converter
+// has no handle, the input is too large, memory runs out or a library call
+// fails; `out` is unchanged then.
+uint32_t encodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_t inLength, str& out, bool close);
 
 // Decodes `inLength` bytes of entity text into UTF-16 (a scratch buffer of
 // 4 x inLength + 3 bytes) and converts it with the converter's handle in one
@@ -76,6 +89,8 @@ uint32_t encodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_
 // stores the produced length in *outLength and answers 0. Answers 1 with
 // *outLength unchanged on an unknown entity (before `out` is written), an
 // input too large, missing memory or a failed library call (the content of
-// `out` is then unspecified).
+// `out` is then unspecified). With `close`, the library's closing call
+// follows into the room left in `out`; a null `in` with `close` makes the
+// closing call alone, without decoding.
 uint32_t decodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_t inLength, char* out,
-                    uint32_t* outLength);
+                    uint32_t* outLength, bool close);

@@ -153,7 +153,11 @@ void codeTrackMgrC::flush(bool forced) {
   // handed out by getFileName() stays valid across flushes to the same file.
   if (!(fileName == name.c_str()) || !fileName.hasStorage()) fileName = name;
 
-  std::FILE* file = openTextFileForAppend(fileName.c_str());
+  // The default name is predictable and lies in a directory other users may
+  // write to, where a link or a file planted under it must not be written
+  // through; a configured name is the caller's choice.
+  std::FILE* file = configuredName.length() > 0 ? openTextFileForAppend(fileName.c_str())
+                                                : openPrivateTextFileForAppend(fileName.c_str());
   if (file != nullptr) {
     writeRing(file);
     std::fclose(file);

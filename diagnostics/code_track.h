@@ -17,7 +17,11 @@
 //
 // The trace file is the configured name, or the directory of
 // codeTrackDirectory() + "codetrack." + the building thread's id + "." +
-// ownModuleName() + ".txt", opened for appending in text mode.
+// ownModuleName() + ".txt", opened for appending in text mode. That default
+// name is predictable and lies in a directory other users may write to, so
+// it is opened as a private file (openPrivateTextFileForAppend): on POSIX a
+// link, FIFO, device, second link or another user's file planted under it
+// is left alone and the flush writes nothing.
 //
 // A manager works on a site (codeTrackSiteS): the code-track lock, the
 // `alive` flag and the recursion guard, which live beside it and outlive it.

@@ -7,6 +7,15 @@
 //   for appending in text mode: Windows fopen mode "at+"; POSIX "a+", where
 //   text and binary mode are the same. Answers the stream, to be closed with
 //   fclose, or null when the file cannot be opened (nothing is created then).
+// - openPrivateTextFileForAppend() is openTextFileForAppend() for a file
+//   under a predictable name in a directory that other users may write to
+//   (the temporary directory). Windows: the same fopen. POSIX: the file is
+//   opened without following a symbolic link in its last component, without
+//   waiting on a FIFO, created with mode 0600 when missing, and kept only
+//   when it is a regular file owned by the process's effective user with one
+//   link; anything else (a link planted there, a device, a FIFO, another
+//   user's file, a second name of some other file) answers null with the
+//   file untouched.
 // - textFileLineEnd() answers the bytes that a "\n" written to such a file
 //   becomes: "\r\n" on Windows, "\n" on POSIX.
 #pragma once
@@ -14,4 +23,5 @@
 #include <cstdio>
 
 std::FILE* openTextFileForAppend(const char* name);
+std::FILE* openPrivateTextFileForAppend(const char* name);
 const char* textFileLineEnd();

@@ -1,7 +1,9 @@
 #!/bin/bash
 # Builds and runs every test: Linux, Linux with AddressSanitizer and
 # UndefinedBehaviorSanitizer, and Windows x64 (mingw-w64) under Wine, every
-# tree with warnings as errors; then the formatter and linter checks.
+# tree with warnings as errors; the concurrency tests (ctest label
+# "concurrency") again in a Linux tree with ThreadSanitizer; then the
+# formatter and linter checks.
 # Exits non-zero if anything fails to build or any test fails.
 set -uo pipefail
 
@@ -40,10 +42,13 @@ count_cases() {
   done
 }
 
-# run_config NAME CMAKE-ARGS...: configure, build and test one tree.
+# run_config NAME CMAKE-ARGS...: configure, build and test one tree; with
+# `label` set, only the tests that carry that ctest label.
 run_config() {
   local name=$1
   shift
+  local selection=()
+  [ -n "${label:-}" ] && selection=(-L "$label")
   local dir=$build/$name
   echo "== $name: configure and build"
   if ! cmake -S "$root" -B "$dir" -G Ninja "$@" >"$dir.configure.log" 2>&1; then
@@ -61,7 +66,7 @@ run_config() {
   echo "== $name: test"
   local log=$dir.test.log
   rm -rf "$dir/test-results"
-  (cd "$dir" && ctest --output-on-failure --timeout 300 -j "$jobs") 2>&1 | tee "$log"
+  (cd "$dir" && ctest --output-on-failure --timeout 300 -j "$jobs" "${selection[@]}") 2>&1 | tee "$log"
   local line
   line=$(grep -E "tests passed, [0-9]+ tests failed out of [0-9]+" "$log" | tail -n 1)
   if [[ $line =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
@@ -85,6 +90,7 @@ run_config linux -DCMAKE_BUILD_TYPE=Debug -DZK_BUILD_BENCH=ON -DZK_WERROR=ON
 run_config sanitize -DCMAKE_BUILD_TYPE=Debug -DZK_SANITIZE=ON -DZK_WERROR=ON
 run_config windows -DCMAKE_BUILD_TYPE=Debug -DZK_WERROR=ON \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
+label=concurrency run_config tsan -DCMAKE_BUILD_TYPE=Debug -DZK_SANITIZE_THREAD=ON -DZK_WERROR=ON
 
 echo "== lint"
 if LINT_BUILD_DIR="$build/linux" "$root/scripts/lint.sh"; then

@@ -9,6 +9,7 @@
 #include <stdio.h>
 #include <windows.h>
 
+#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -93,7 +94,12 @@ std::FILE* createExclusiveTemporary(const char* beside, char* name, std::size_t 
     std::memcpy(name + length, suffix, static_cast<std::size_t>(written) + 1);
     HANDLE handle = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-      if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS) continue;
+      const DWORD error = GetLastError();
+      if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
+      // Callers report the reason as the C runtime's errno.
+      errno = error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND ? ENOENT
+              : error == ERROR_ACCESS_DENIED                                 ? EACCES
+                                                                             : EIO;
       return nullptr;
     }
     const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY | _O_WRONLY);

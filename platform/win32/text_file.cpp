@@ -3,4 +3,6 @@
 
 std::FILE* openTextFileForAppend(const char* name) { return std::fopen(name, "at+"); }
 
+std::FILE* openPrivateTextFileForAppend(const char* name) { return std::fopen(name, "at+"); }
+
 const char* textFileLineEnd() { return "\r\n"; }

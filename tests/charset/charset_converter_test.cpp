@@ -72,12 +72,61 @@ TEST(CharsetConverter, OneLibraryCallIntoEightBytesPerInputByteAndBufferBounds) 
   EXPECT_EQ(1u, converter->ConvertBuffer("a", 1, nullptr, &length));
   EXPECT_EQ(1u, converter->ConvertBuffer(nullptr, 1, out, &length));
   EXPECT_EQ(1u, converter->ConvertString("a", nullptr));
-  EXPECT_EQ(0u, converter->ConvertBuffer(nullptr, 0, out, &length));
+  const int converts = probe.converts;
+  EXPECT_EQ(0u, converter->ConvertBuffer("", 0, out, &length)) << "empty input stays input";
+  EXPECT_EQ(converts + 1, probe.converts);
+  EXPECT_EQ(0u, converter->ConvertBuffer(nullptr, 0, out, &length)) << "the closing call";
+  EXPECT_EQ(1, probe.closings);
   EXPECT_EQ(0u, length);
   EXPECT_EQ(0, probe.closes);
   converter.reset();
   EXPECT_EQ(1, probe.opens);
   EXPECT_EQ(1, probe.closes) << "releasing the converter closes its handle";
+}
+
+// The library's closing call ends a conversion: it shifts UTF-7 and ISO-2022
+// targets back to their initial state and releases the last letter that
+// CP1258 and TCVN hold back until they know no combining mark follows.
+// ConvertBuffer and then the closing call give what libiconv driven directly
+// with its closing call gives, byte for byte; so does "Convert" (up to the
+// first zero byte), whose result converts back to the input.
+TEST(CharsetConverter, ClosingCallCompletesTheConversion) {
+  const struct {
+    const char *from, *to;
+    std::string text;
+    bool roundTrip;
+  } cases[] = {
+      {"UTF-8", "UTF-7", "\xC3\xA9", true},  // "+AO" without it
+      {"UTF-8", "UTF-7", "a\xC3\xA9\xE2\x82\xAC", true},
+      {"UTF-8", "ISO-2022-JP", "\xE6\x97\xA5\xE6\x9C\xAC", true},  // ESC ( B at the end
+      {"UTF-8", "ISO-2022-KR", "\xED\x95\x9C", true},              // SI at the end
+      {"UTF-8", "ISO-8859-1", "caf\xC3\xA9", true},                // stateless: nothing added
+      {"CP1258", "UTF-8", "abc", true},                            // "ab" without it
+      {"TCVN", "UTF-8", "abc", true},
+      {"CP1258", "UTF-16", "abc", false},  // the text stops at the first zero byte
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.from) + " -> " + c.to + ": " + hexBytes(c.text));
+    std::string expected, unclosed;
+    ASSERT_TRUE(referenceConvert(c.to, c.from, c.text, &expected, true));
+    ASSERT_TRUE(referenceConvert(c.to, c.from, c.text, &unclosed));
+    auto converter = openNative(c.from, c.to);
+    ASSERT_TRUE(converter);
+    const std::string converted = convertBuffer(converter.get(), c.text, 64);
+    EXPECT_EQ(hexBytes(unclosed), hexBytes(converted));
+    EXPECT_EQ(hexBytes(expected), hexBytes(converted + closeBuffer(converter.get(), 64)));
+    EXPECT_EQ("", closeBuffer(converter.get(), 64)) << "back in the initial state";
+    const std::string text = expected.substr(0, expected.find('\0'));
+    EXPECT_EQ(hexBytes(text), hexBytes(convertByName(c.from, c.to, c.text)));
+    if (c.roundTrip) {
+      EXPECT_EQ(hexBytes(c.text), hexBytes(convertByName(c.to, c.from, text)));
+    }
+  }
+  // Room for the closing bytes is part of the capacity.
+  auto converter = openNative("UTF-8", "UTF-7");
+  ASSERT_TRUE(converter);
+  EXPECT_EQ("+AO", convertBuffer(converter.get(), "\xC3\xA9", 64));
+  EXPECT_EQ("FAIL", closeBuffer(converter.get(), 1));
 }
 
 TEST(CharsetConverter, SuccessiveCallsKeepTheStateUntilReset) {

@@ -19,23 +19,26 @@
 
 namespace charsettest {
 
-// One direct libiconv call on `input`; false when the library fails.
-inline bool referenceConvert(const char* to, const char* from, const std::string& input, std::string* output) {
+// One direct libiconv call on `input`, with `close` followed by the
+// library's closing call; false when the library fails.
+inline bool referenceConvert(const char* to, const char* from, const std::string& input, std::string* output,
+                             bool close = false) {
   iconv_t handle = iconv_open(to, from);
   if (handle == invalidConversionHandle()) return false;
   output->assign(input.size() * 8 + 8, '\0');
   const char* in = input.data();
   char* out = &(*output)[0];
   size_t inLeft = input.size(), outLeft = output->size();
-  const bool converted = iconv(handle, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1);
+  bool converted = iconv(handle, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1);
+  if (converted && close) converted = iconv(handle, nullptr, nullptr, &out, &outLeft) != static_cast<size_t>(-1);
   iconv_close(handle);
   output->resize(output->size() - outLeft);
   return converted;
 }
 
-// Replaces the library table while alive: counts the calls, fails on a
-// conversion or close of a handle that is not open and on a flush call, and
-// can make iconv_open fail.
+// Replaces the library table while alive: counts the calls (conversions of
+// input and closing calls apart), fails on a conversion or close of a handle
+// that is not open, and can make iconv_open fail.
 class libraryProbeC {
  public:
   libraryProbeC() : previous(setCharsetLibrary({open, convert, close})) { active = this; }
@@ -44,7 +47,7 @@ class libraryProbeC {
     active = nullptr;
   }
 
-  int opens = 0, converts = 0, closes = 0;
+  int opens = 0, converts = 0, closings = 0, closes = 0;
   bool failOpen = false;
   std::string lastNames;    // of the last open: "from -> to"
   size_t lastCapacity = 0;  // output bytes offered to the last conversion
@@ -57,10 +60,10 @@ class libraryProbeC {
     return active->failOpen ? invalidConversionHandle() : gnuCharsetLibrary().open(to, from);
   }
   static size_t convert(iconv_t handle, const char** in, size_t* inLeft, char** out, size_t* outLeft) {
-    ++active->converts;
+    ++(in == nullptr ? active->closings : active->converts);
     active->lastCapacity = *outLeft;
     EXPECT_TRUE(isOpenConversionHandle(handle)) << "conversion on a handle that is not open";
-    EXPECT_TRUE(in != nullptr && *in != nullptr) << "flush call";
+    EXPECT_TRUE(in == nullptr || *in != nullptr) << "input without bytes";
     return gnuCharsetLibrary().convert(handle, in, inLeft, out, outLeft);
   }
   static int close(iconv_t handle) {
@@ -108,6 +111,28 @@ inline std::string convertBuffer(zkICharsetConverter* converter, const std::stri
   }
   EXPECT_LE(length, capacity);
   return std::string(out.data(), length);
+}
+
+// The closing call (ConvertBuffer with a null input and length 0): its bytes
+// into `capacity` (+1 for the zero), or "FAIL".
+inline std::string closeBuffer(zkICharsetConverter* converter, uint32_t capacity) {
+  std::vector<char> out(static_cast<size_t>(capacity) + 1, '\x55');
+  uint32_t length = capacity;
+  if (converter->ConvertBuffer(nullptr, 0, out.data(), &length) != 0) return "FAIL";
+  return std::string(out.data(), length);
+}
+
+// The component's "Convert"(from, to, text) through Invoke: the text, or the
+// described value when it is no text.
+inline std::string convertByName(const std::string& from, const std::string& to, const std::string& text) {
+  zkInterfacePtrT<zkIDispatch> component;
+  EXPECT_EQ(0u, component.query(makeFactory().get(), zkIID_IDispatch));
+  zkVariantS args[3], result;
+  args[0].setString(from.c_str());
+  args[1].setString(to.c_str());
+  args[2].setString(text.c_str());
+  EXPECT_EQ(0u, component->Invoke("Convert", kindMethod, 3, args, &result, nullptr));
+  return result.type == zkVarString ? variantText(result) : "<" + describeVariant(result) + ">";
 }
 
 }  // namespace charsettest

@@ -120,6 +120,38 @@ TEST(HtmlConverter, ConvertBuffer) {
   EXPECT_EQ("00 61", hexBytes(convertBuffer(converter.get(), std::string("\0a", 2), 16)));
 }
 
+// The closing call of an HTML converter closes the handle that writes toward
+// the target: encoding, a letter the source decoder held back comes out as
+// entity text; decoding, a stateful target returns to its initial state.
+// "Convert" makes it after its one conversion.
+TEST(HtmlConverter, ClosingCallCompletesTheConversion) {
+  const struct {
+    const char *from, *to, *input, *beforeClosing, *closing;
+  } cases[] = {
+      {"CP1258", "HTML",
+       "a\xE0"
+       "e",
+       "a&agrave;", "e"},
+      {"TCVN", "HTMLWITHTAGS", "<<b>>a", "<b>", "a"},
+      {"HTML", "UTF-7", "&eacute;", "+AO", "k-"},
+      {"HTML", "ISO-2022-JP", "&#x65e5;", "\x1B$BF|", "\x1B(B"},
+      {"UTF-8", "HTML", "a", "a", ""},  // nothing held: nothing added
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.from) + " -> " + c.to + ": " + c.input);
+    auto converter = openNative(c.from, c.to);
+    ASSERT_TRUE(converter);
+    EXPECT_EQ(hexBytes(c.beforeClosing), hexBytes(convertBuffer(converter.get(), c.input, 64)));
+    EXPECT_EQ(hexBytes(c.closing), hexBytes(closeBuffer(converter.get(), 64)));
+    EXPECT_EQ(hexBytes(std::string(c.beforeClosing) + c.closing), hexBytes(convertByName(c.from, c.to, c.input)));
+  }
+  EXPECT_EQ("", closeBuffer(openNative("CP1258", "HTML").get(), 64)) << "a fresh handle holds nothing";
+  auto encoder = openNative("CP1258", "HTML");
+  ASSERT_TRUE(encoder);
+  EXPECT_EQ("", convertBuffer(encoder.get(), "\xEA", 64)) << "e with circumflex may take a tone mark";
+  EXPECT_EQ("FAIL", closeBuffer(encoder.get(), 6)) << "&ecirc; needs 7 bytes";
+}
+
 TEST(HtmlConverter, OversizedInputsFailBeforeAnyBufferOrLibraryCall) {
   libraryProbeC probe;
   auto encoder = openNative("ISO-8859-1", "HTML"), decoder = openNative("HTML", "ISO-8859-1");

@@ -228,7 +228,7 @@ TEST(CodeTrack, FramesCloseWithTheirOwnFileLineAndName) {
   EXPECT_EQ(traceLines(environment.defaultTraceFile()), expected);
 }
 
-TEST(CodeTrack, RecordsFromSeveralThreadsAllArrive) {
+TEST(CodeTrack, ConcurrentRecordsFromSeveralThreadsAllArrive) {
   scratchEnvironmentC environment;
   auto manager = newTestManager();
   constexpr int threadCount = 4, recordsPerThread = 500;

@@ -1,12 +1,14 @@
 // The module file end to end, loaded, bound, used, unbound and unloaded as a host does it.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "abi/charset_interfaces.h"
@@ -205,6 +207,49 @@ TEST_F(ModuleBinding, HandedOutTextIsFreedThroughTheModulesSlot) {
   const std::uint64_t hostBlocks = modulePool().outstanding;
   result.clear();
   EXPECT_EQ(hostBlocks, modulePool().outstanding);
+}
+
+// A fresh load, then many host threads making their first calls at once: the
+// first construction of each class fills its method table while the other
+// threads already look members up in it. Every call must find its member and
+// give its result. Each round loads the module afresh and lets the threads
+// create their components through the registered factory at the same moment.
+TEST_F(ModuleBinding, ConcurrentFirstCallsAfterAFreshLoad) {
+  constexpr int kRounds = 8, kThreads = 16;
+  for (int round = 0; round < kRounds; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    ASSERT_TRUE(round == 0 || module.load(moduleFile())) << module.error();
+    ASSERT_TRUE(module.initialise(&recorder));
+    zkInterfacePtrT<zkIComClassFactory> factory;
+    ASSERT_EQ(0u, factory.query(recorder.registered, zkIID_IClassFactory));
+    std::atomic<int> waiting{kThreads}, failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+      threads.emplace_back([&] {
+        zkIIDS name = {0, "rozorevo.charsetconvert"};
+        waiting.fetch_sub(1);
+        while (waiting.load() > 0) std::this_thread::yield();
+        zkInterfacePtrT<zkIUnknown> object;
+        zkInterfacePtrT<zkIDispatch> component, converter;
+        zkVariantS result, opened;
+        if (factory->CreateInstance(&name, object.out()) != 0 || component.query(object.get(), zkIID_IDispatch) != 0) {
+          ++failures;
+          return;
+        }
+        if (call(component.get(), "Convert", {"UTF-8", "UTF-7", "\xC3\xA9"}, &result) != "+AOk-") ++failures;
+        if (call(component.get(), "Convert", {"UTF-8", "HTML", "<\xC3\xA9"}, &result) != "&lt;&eacute;") ++failures;
+        if (call(component.get(), "openConverter", {"UTF-8", "ISO-8859-1"}, &opened) == "failed" ||
+            opened.type != zkVarObject || converter.query(opened.value.objectValue, zkIID_IDispatch) != 0 ||
+            call(converter.get(), "ConvertString", {"\xC3\xA9"}, &result) != "\xE9") {
+          ++failures;
+        }
+      });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(0, failures.load());
+    factory.reset();
+    ASSERT_TRUE(module.unload());
+  }
 }
 
 // The two entry points called directly, without the host's bookkeeping.
