@@ -234,7 +234,7 @@ uint32_t proxyObjectC::forwardCall(zkIDispatch* target, const char* name, uint32
     values = new (std::nothrow) zkVariantS[args.count];
     if (values == nullptr) return statusFailed;
     for (uint32_t i = 0; i < args.count; ++i) {
-      args.getArg(static_cast<int>(i)).toVariant().copyTo(values[i]);
+      args.argAt(static_cast<int>(i)).copyTo(values[i]);
     }
   }
   const uint32_t status = target->Invoke(name, kind, args.count, values, static_cast<zkVariantS*>(&result), nullptr);
@@ -256,7 +256,7 @@ uint32_t proxyObjectC::Invoke(const char* name, uint32_t kind, uint32_t paramCou
   bool succeeded = false;
 
   bool copied = argumentsUsable && !args.allocationFailed();
-  for (uint32_t i = 0; copied && i < paramCount; ++i) copied = params[i].copyTo(args.items[i]) == 0;
+  for (uint32_t i = 0; copied && i < paramCount; ++i) copied = args.lend(i, params[i]) == 0;
   if (copied) {
     try {
       succeeded = callMember(name, kind, args, value);
@@ -275,7 +275,7 @@ uint32_t proxyObjectC::Invoke(const char* name, uint32_t kind, uint32_t paramCou
   }
 
   if (succeeded) {
-    if (result != nullptr) value.copyTo(*result);
+    if (result != nullptr) value.moveTo(*result);
     return statusOk;
   }
 

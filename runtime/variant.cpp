@@ -319,6 +319,18 @@ uint32_t copyVariant(const zkVariantS& source, zkVariantS& destination, int nest
 
 uint32_t zkVariantS::copyTo(zkVariantS& destination) const { return copyVariant(*this, destination, 0); }
 
+void zkVariantS::moveTo(zkVariantS& destination) {
+  if (&destination == this) return;
+  // Taken first: clearing the destination may release what holds this
+  // variant.
+  const valueU moved = value;
+  const uint32_t movedType = type;
+  type = zkVarEmpty;
+  destination.clear();
+  destination.value = moved;
+  destination.type = movedType;
+}
+
 uint32_t zkVariantS::changeType(uint32_t target) {
   if (type == target) return 0;
   if (type == zkVarObject) {

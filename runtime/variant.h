@@ -92,6 +92,11 @@ struct zkVariantS {
   // variantArrayNestingLimit (the destination is then empty).
   uint32_t copyTo(zkVariantS& destination) const;
 
+  // Hands the payload to `destination` without copying it: the destination
+  // is cleared, then takes this variant's value and tag, and this variant is
+  // left empty. Moving onto itself does nothing.
+  void moveTo(zkVariantS& destination);
+
   // Converts in place to `target`; answers 0, or 1 with the variant unchanged.
   // See variant.cpp for the rules.
   uint32_t changeType(uint32_t target);

@@ -24,6 +24,17 @@ typedef proxyAutoTypeCastC resultT;
 int testObjectsDestroyed = 0;
 std::atomic<bool> sleeperEntered{false};
 
+zkVariantS I(int32_t i) {
+  zkVariantS v;
+  v.setInt(i);
+  return v;
+}
+zkVariantS S(const char* text) {
+  zkVariantS v;
+  v.setString(text);
+  return v;
+}
+
 class testDispatchC : public proxyObjectC {
  public:
   testDispatchC() : proxyObjectC(rows(), true) {}
@@ -33,6 +44,7 @@ class testDispatchC : public proxyObjectC {
   zkIUnknown* defaultTarget = nullptr;  // what the default member yields
   zkIUnknown* child = nullptr;          // what the property "Child" yields
   zkIUnknown* comError = nullptr;       // thrown by "ExecCom"
+  const char* echoedText = nullptr;     // where "Echo" read its last argument
 
   // Two appended tables; both hold "Order".
   static const proxyMethodEntryS* rows() {
@@ -45,6 +57,7 @@ class testDispatchC : public proxyObjectC {
         {"ExecCom", kindMethod, 0, &row<execCom>},
         {"Boom", kindMethod, 0, &row<boom>},
         {"Sleep", kindMethod, 0, &row<sleep>},
+        {"Echo", kindMethod, anyValue, &row<echo>},
         {"Value", kindPropertyGet, 0, &row<getValue>},
         {"Value", kindPropertyPut, 1, &row<putValue>},
         {"Child", kindPropertyGet, 0, &row<getChild>},
@@ -93,6 +106,13 @@ class testDispatchC : public proxyObjectC {
     sleeperEntered = true;
     for (int i = 0; i < 10000; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
+  // Reads its last argument in place, replaces every argument, then answers
+  // the text read.
+  static void echo(testDispatchC& self, argsT& args, resultT& result) {
+    self.echoedText = args.argAt(static_cast<int>(args.count) - 1).getString();
+    for (uint32_t i = 0; i < args.count; ++i) args.setArg(i, proxyAutoTypeCastC(I(9)));
+    result.setString(self.echoedText);
+  }
   static void getValue(testDispatchC& self, argsT&, resultT& result) {
     ++self.valueReads;
     result.setInt(self.value);
@@ -104,17 +124,6 @@ class testDispatchC : public proxyObjectC {
     result.setObject(self.defaultTarget);
   }
 };
-
-zkVariantS I(int32_t i) {
-  zkVariantS v;
-  v.setInt(i);
-  return v;
-}
-zkVariantS S(const char* text) {
-  zkVariantS v;
-  v.setString(text);
-  return v;
-}
 
 const char* const kFailed = "Object call failed";
 
@@ -256,6 +265,38 @@ TEST_F(ProxyDispatch, AThreadEndedInsideAHandlerEnds) {
   uint64_t exitCode = 99;
   ASSERT_TRUE(sleeper.join(&exitCode));
   EXPECT_EQ(0u, exitCode);
+}
+
+// Text arguments are read where the caller keeps them, and the call frees
+// nothing of the caller's: not with the list, not when a handler replaces
+// its arguments, not when the result lands on an argument. Beyond the first 64 arguments texts are
+// copies, freed with the list.
+TEST_F(ProxyDispatch, TextArgumentsAreReadWhereTheyStand) {
+  const std::string tail(100, 'x');
+  const zkVariantS warmUp[] = {S("a")};  // a thread's first call makes its per-thread slot
+  ASSERT_EQ(0u, object->Invoke("Echo", kindMethod, 1, warmUp, nullptr, nullptr));
+  for (const size_t count : {size_t{1}, size_t{3}, size_t{70}}) {
+    SCOPED_TRACE(std::to_string(count) + " arguments");
+    const uint64_t outstanding = modulePool().outstanding;
+    {
+      std::vector<zkVariantS> args;
+      for (size_t i = 0; i + 1 < count; ++i) args.push_back(i % 2 ? I(static_cast<int32_t>(i)) : S("early"));
+      args.push_back(S(tail.c_str()));
+      const char* lastText = nullptr;
+      args.back().getString(&lastText);
+      zkVariantS result = I(77);
+      ASSERT_EQ(0u, object->Invoke("Echo", kindMethod, static_cast<uint32_t>(count), args.data(), &result, nullptr));
+      EXPECT_EQ(count <= 64, object->echoedText == lastText) << "read in place exactly when lent";
+      EXPECT_EQ(tail, variantText(result));
+      EXPECT_EQ(tail, variantText(args.back())) << "the caller's text outlives the call";
+      ASSERT_EQ(0u, object->Invoke("Convert", kindMethod, static_cast<uint32_t>(count), args.data(), &result, nullptr));
+      EXPECT_EQ(tail, variantText(args.back())) << "the caller's text outlives a list that still shows it";
+      ASSERT_EQ(0u,
+                object->Invoke("Echo", kindMethod, static_cast<uint32_t>(count), args.data(), &args.back(), nullptr));
+      EXPECT_EQ(tail, variantText(args.back())) << "the result replaced the argument it came from";
+    }
+    EXPECT_EQ(outstanding, modulePool().outstanding) << "every block of the calls is back";
+  }
 }
 
 TEST_F(ProxyDispatch, FallbacksForwardToObjects) {

@@ -61,6 +61,28 @@ TEST(VariantArray, ResizeAndDeepCopy) {
 
 // Arrays nested up to the limit copy; one level more fails and leaves the
 // destination empty, however deep the source goes.
+// A move hands the payload over as it is: the same string, the same single
+// reference; the destination's old payload is released, the source left
+// empty, and a move onto itself changes nothing.
+TEST(Variant, MoveHandsThePayloadOver) {
+  fakeUnknownC old, moved;
+  zkVariantS source, destination;
+  source.setString("payload");
+  const str* payload = source.value.stringValue;
+  destination.setObject(&old);
+  source.moveTo(destination);
+  EXPECT_EQ(zkVarEmpty, source.type);
+  EXPECT_EQ(payload, destination.value.stringValue);
+  EXPECT_EQ("payload", variantText(destination));
+  EXPECT_TRUE(balanced(old)) << "the destination's object is released";
+  source.setObject(&moved);
+  source.moveTo(source);
+  source.moveTo(destination);
+  EXPECT_EQ(2u, moved.refs) << "the one reference is handed over, none taken";
+  destination.clear();
+  EXPECT_TRUE(balanced(moved));
+}
+
 TEST(VariantArray, CopyRefusesNestingBeyondTheLimit) {
   for (int levels : {variantArrayNestingLimit, variantArrayNestingLimit + 1}) {
     SCOPED_TRACE(std::to_string(levels) + " levels");
