@@ -11,6 +11,7 @@
 
 #include "host/charset_list.h"
 #include "host/component_module.h"
+#include "host/memory_reports.h"
 #include "host/zkconv_members.h"
 #include "host/zkconv_output.h"
 #include "host/zkconv_session.h"
@@ -26,7 +27,8 @@ const char kHelp[] =
     "    zkconv - convert text between character sets through a component module\n"
     "\n"
     "SYNOPSIS\n"
-    "    zkconv [-c] [-f FROM] [-t TO] [-o OUTFILE] [--module=PATH] [--dispatch] [FILE...]\n"
+    "    zkconv [-c] [-f FROM] [-t TO] [-o OUTFILE] [--module=PATH] [--dispatch]\n"
+    "           [--memory-report] [FILE...]\n"
     "    zkconv [-f FROM] [-t TO] [--module=PATH] --members\n"
     "    zkconv -l | --locale-charset | --help | --version\n"
     "\n"
@@ -71,6 +73,12 @@ const char kHelp[] =
     "        targets that write zero bytes (UTF-16, UTF-32, UCS-2, UCS-4). Each\n"
     "        file is held in memory whole and starts a fresh state: at most 4 MiB\n"
     "        per file.\n"
+    "    --memory-report\n"
+    "        After converting, print the memory summary report of the module (and\n"
+    "        of every other framework module in the process) to standard error,\n"
+    "        while the module is still loaded; with ZKMEMTRACK_LEAK set, the\n"
+    "        detail of every block follows. ZKMEMTRACK_OUTPUT sends it to that\n"
+    "        file instead.\n"
     "    --members\n"
     "        List the members of the component and of a converter from FROM to\n"
     "        TO, as their type information describes them (kind, name, argument\n"
@@ -110,6 +118,7 @@ struct optionsS {
   std::vector<std::string> inputs;
   bool skipUnconvertible = false;
   bool dispatch = false;
+  bool memoryReport = false;
   bool list = false;
   bool localeCharset = false;
   bool members = false;
@@ -156,6 +165,8 @@ bool parseArguments(int argc, char** argv, optionsS* options, std::string* error
       options->list = true;
     } else if (arg == "--dispatch") {
       options->dispatch = true;
+    } else if (arg == "--memory-report") {
+      options->memoryReport = true;
     } else if (arg == "--locale-charset") {
       options->localeCharset = true;
     } else if (arg == "--members") {
@@ -220,7 +231,12 @@ bool convertInputs(const optionsS& options, const streamSetupS& setup, component
   return true;
 }
 
-int run(const optionsS& options, std::FILE* input, std::FILE* output, std::string* error) {
+// Where the memory report of --memory-report goes (an output function takes
+// nothing but the text).
+std::FILE* memoryReportStream = nullptr;
+void writeMemoryReport(const char* text) { std::fputs(text, memoryReportStream); }
+
+int run(const optionsS& options, std::FILE* input, std::FILE* output, std::FILE* errors, std::string* error) {
   const std::string modulePath = options.modulePath.empty() ? defaultModulePath() : options.modulePath;
   componentSessionC session;
   if (!session.open(modulePath, error)) {
@@ -255,10 +271,15 @@ int run(const optionsS& options, std::FILE* input, std::FILE* output, std::strin
   setup.dispatch = options.dispatch;
   bool leftOut = false;
   if (!convertInputs(options, setup, session, input, output, &leftOut, error)) return 1;
+  // The module is still loaded: its heap holds what the conversion left.
+  if (options.memoryReport) {
+    memoryReportStream = errors;
+    hostMemorySummary(&writeMemoryReport);
+  }
   return leftOut ? 1 : 0;
 }
 
-int runCommand(int argc, char** argv, std::FILE* input, std::FILE* output, std::string* error) {
+int runCommand(int argc, char** argv, std::FILE* input, std::FILE* output, std::FILE* errors, std::string* error) {
   optionsS options;
   if (!parseArguments(argc, argv, &options, error)) return 1;
   if (options.help) return std::fputs(kHelp, output) >= 0 ? 0 : 1;
@@ -268,7 +289,7 @@ int runCommand(int argc, char** argv, std::FILE* input, std::FILE* output, std::
     *error = "cannot write standard output";
     return 1;
   }
-  return run(options, input, output, error);
+  return run(options, input, output, errors, error);
 }
 
 }  // namespace
@@ -279,7 +300,7 @@ int zkconvMain(int argc, char** argv, std::FILE* input, std::FILE* output, std::
   std::string error;
   int status = 1;
   try {
-    status = runCommand(argc, argv, input, output, &error);
+    status = runCommand(argc, argv, input, output, errors, &error);
   } catch (const std::bad_alloc&) {
     error = "out of memory";
   }

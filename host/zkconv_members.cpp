@@ -5,7 +5,7 @@
 
 #include "abi/interface_ptr.h"
 #include "abi/type_info.h"
-#include "runtime/variant.h"
+#include "host/host_variant.h"
 
 namespace {
 
@@ -15,12 +15,6 @@ std::string argumentRange(uint32_t fewest, uint32_t optional) {
   std::string text = std::to_string(fewest);
   if (optional != 0) text += " to " + std::to_string(most);
   return text + (most == 1 ? " argument" : " arguments");
-}
-
-// The text of a text variant, or "" for any other value.
-std::string variantText(const zkVariantS& value) {
-  const char* text = nullptr;
-  return value.getString(&text) == 0 ? std::string(text) : std::string();
 }
 
 }  // namespace
@@ -40,15 +34,15 @@ bool printMembers(zkIUnknown* object, const std::string& title, std::FILE* outpu
     zkInterfacePtrT<zkIUnknown> item;
     zkInterfacePtrT<zkIComMethodeTypeInfo> method;
     zkInterfacePtrT<zkIComPropertyTypeInfo> property;
-    zkVariantS name;
+    hostVariantC name;
     uint32_t first = 0, second = 0;
     if (members->GetItem(i, item.out()) != 0) continue;
-    if (method.query(item.get(), zkIID_IMethodeTypeInfo) == 0 && method->GetName(&name) == 0 &&
+    if (method.query(item.get(), zkIID_IMethodeTypeInfo) == 0 && method->GetName(name.out()) == 0 &&
         method->GetMinParams(&first) == 0 && method->GetOptionalParams(&second) == 0) {
-      std::fprintf(output, "  method    %-20s %s\n", variantText(name).c_str(), argumentRange(first, second).c_str());
-    } else if (property.query(item.get(), zkIID_IPropetyTypeInfo) == 0 && property->GetName(&name) == 0 &&
+      std::fprintf(output, "  method    %-20s %s\n", name.text().c_str(), argumentRange(first, second).c_str());
+    } else if (property.query(item.get(), zkIID_IPropetyTypeInfo) == 0 && property->GetName(name.out()) == 0 &&
                property->IsReadOnly(&first) == 0) {
-      std::fprintf(output, "  property  %-20s %s\n", variantText(name).c_str(), first != 0 ? "read-only" : "writable");
+      std::fprintf(output, "  property  %-20s %s\n", name.text().c_str(), first != 0 ? "read-only" : "writable");
     }
   }
   return true;

@@ -14,7 +14,8 @@ namespace {
 // Room for any path the platform hands back.
 constexpr std::size_t pathRoom = 8192;
 
-std::string reason(int error) { return std::strerror(error); }
+// ": " and the system's reason for the last failure, when it gave one.
+std::string reason() { return errno != 0 ? std::string(": ") + std::strerror(errno) : std::string(); }
 
 }  // namespace
 
@@ -44,10 +45,11 @@ bool outputC::toFile(const std::string& path, std::string* error) {
   }
   std::uint32_t mode = 0;
   const fileKindE kind = fileKindAt(resolved, &mode);
+  errno = 0;
   if (kind == fileOther) {
     stream = std::fopen(resolved, "wb");
     if (stream == nullptr) {
-      *error = "cannot write " + shownName + ": " + reason(errno);
+      *error = "cannot write " + shownName + reason();
       return false;
     }
     ownsStream = true;
@@ -56,7 +58,7 @@ bool outputC::toFile(const std::string& path, std::string* error) {
   char temporary[pathRoom];
   stream = createExclusiveTemporary(resolved, temporary, sizeof temporary);
   if (stream == nullptr) {
-    *error = "cannot write " + shownName + ": " + reason(errno);
+    *error = "cannot write " + shownName + reason();
     return false;
   }
   ownsStream = true;

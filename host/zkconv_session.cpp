@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "runtime/variant.h"
+#include "host/host_variant.h"
 
 namespace {
 
@@ -19,12 +19,6 @@ constexpr std::size_t htmlRoomPerByte = 40;
 constexpr std::size_t plainRoomPerByte = 16;
 // Room for a byte-order mark and a closing call's return to the initial state.
 constexpr std::size_t extraRoom = 256;
-
-// The text of a text variant, or "" for any other value.
-std::string variantText(const zkVariantS& value) {
-  const char* text = nullptr;
-  return value.getString(&text) == 0 ? std::string(text) : std::string();
-}
 
 }  // namespace
 
@@ -61,9 +55,9 @@ bool componentSessionC::open(const std::string& modulePath, std::string* error) 
 bool componentSessionC::localeCharset(std::string* name) {
   zkInterfacePtrT<ICharsetFactory> factory;
   if (factory.query(object.get(), zkIID_ICharsetFactory) != 0) return false;
-  zkVariantS value;
-  factory->LocaleCharset(&value);
-  *name = variantText(value);
+  hostVariantC value;
+  factory->LocaleCharset(value.out());
+  *name = value.text();
   return true;
 }
 
@@ -83,16 +77,13 @@ componentSessionC::convertAnswerE componentSessionC::convertByName(const std::st
                                                                    const std::string& text, std::string* result) {
   zkInterfacePtrT<zkIDispatch> dispatch;
   if (dispatch.query(object.get(), zkIID_IDispatch) != 0) return callFailed;
-  zkVariantS arguments[3];
-  if (arguments[0].setString(from.c_str()) != 0 || arguments[1].setString(to.c_str()) != 0 ||
-      arguments[2].setString(text.c_str()) != 0) {
-    return callFailed;
-  }
-  zkVariantS value;
-  if (dispatch->Invoke("Convert", kindMethod, 3, arguments, &value, nullptr) != 0) return callFailed;
-  switch (value.type) {
+  hostTextC fromText(from), toText(to), textText(text);
+  const zkVariantRecordS arguments[3] = {fromText.argument(), toText.argument(), textText.argument()};
+  hostVariantC value;
+  if (dispatch->Invoke("Convert", kindMethod, 3, variantsIn(arguments), value.out(), nullptr) != 0) return callFailed;
+  switch (value.type()) {
     case zkVarString:
-      *result = variantText(value);
+      *result = value.text();
       return answeredText;
     case zkVarEmpty:
       return answeredEmpty;

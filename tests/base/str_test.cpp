@@ -10,6 +10,8 @@
 #include <cstring>
 #include <string>
 
+#include "abi/text_object.h"
+
 namespace {
 
 // A str as <no storage> or its quoted text, other bytes as \xHH.
@@ -281,3 +283,17 @@ TEST(StrReplace, Cases) {
 }
 
 }  // namespace
+
+// Hosts read the text behind a text variant through the record of
+// abi/text_object.h: a str has exactly that layout.
+TEST(Str, HasTheLayoutHostsRead) {
+  const str text("abc");
+  const str none;
+  const zkTextObjectRecordS* record = reinterpret_cast<const zkTextObjectRecordS*>(&text);
+  EXPECT_EQ(sizeof(zkTextObjectRecordS), sizeof(str));
+  EXPECT_EQ(text.c_str(), record->data);
+  EXPECT_EQ(4u, record->size);
+  EXPECT_STREQ("abc", zkTextOf(&text));
+  EXPECT_EQ(nullptr, reinterpret_cast<const zkTextObjectRecordS*>(&none)->data);
+  EXPECT_STREQ("", zkTextOf(&none));
+}

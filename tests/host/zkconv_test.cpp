@@ -172,6 +172,39 @@ TEST_F(Zkconv, PiecesGiveTheWholeConversion) {
   }
 }
 
+// The stream ends with the converter's closing call: a stateful target
+// returns to its initial state, and a character a source held back waiting
+// for a combining mark comes out, byte for byte as the library gives them.
+TEST_F(Zkconv, StreamsEndComplete) {
+  const std::string longUtf7 = repeated("caf\xc3\xa9 ", 200000) + "\xc3\xa9";
+  const struct {
+    std::string from, to, input;
+    bool dispatch;
+  } cases[] = {
+      {"UTF-8", "UTF-7", "\xc3\xa9", false},             // "+AOk-"
+      {"UTF-8", "UTF-7", longUtf7, false},               // over several pieces
+      {"UTF-8", "ISO-2022-JP", "a\xe4\xb8\xad", false},  // ends with ESC ( B
+      {"UTF-8", "ISO-2022-KR", "\xed\x95\x9c\xea\xb8\x80", false},
+      {"CP1258", "UTF-8", "abc", false},  // the c was held back
+      {"TCVN", "UTF-8", "abc", false},
+      {"UTF-8", "UTF-7", "\xc3\xa9", true},
+      {"CP1258", "UTF-8", "abc", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.from + " to " + c.to + (c.dispatch ? " by Convert" : ""));
+    writeFile(sample, c.input);
+    const runS run = runZkconv(c.dispatch ? std::vector<std::string>{"--dispatch", "-f", c.from, "-t", c.to, sample}
+                                          : std::vector<std::string>{"-f", c.from, "-t", c.to, sample});
+    EXPECT_EQ(0, run.status) << run.errors;
+    const std::string expected = libraryConvert(c.from, c.to, c.input);
+    EXPECT_EQ(hexBytes(expected.substr(expected.size() > 48 ? expected.size() - 48 : 0)),
+              hexBytes(run.output.substr(run.output.size() > 48 ? run.output.size() - 48 : 0)));
+    EXPECT_TRUE(expected == run.output);
+  }
+  // Into entity text the held character comes out too.
+  EXPECT_EQ("abc", runZkconv({"-f", "CP1258", "-t", "HTML"}, "abc").output);
+}
+
 TEST_F(Zkconv, ErrorsNameThePosition) {
   const std::string invalid = "zkconv: invalid input sequence at byte ";
   const std::string atEnd = "zkconv: incomplete character or shift sequence at end of ";
@@ -207,6 +240,7 @@ TEST_F(Zkconv, ErrorsNameThePosition) {
       {{"--dispatch", "-f", "NO-SUCH", "-t", "UTF-8"}, "x", "", unknown + "NO-SUCH to UTF-8\n", ""},
       {{"--members", "-f", "NO-SUCH", "-t", "UTF-8"}, "", "", unknown + "NO-SUCH to UTF-8\n", ""},
       {{"-f", "UTF-8", "-t", "UTF-8", sample, "missing"}, "", "", "zkconv: cannot open input file missing: ", kSample},
+      {{"-t", "UTF-8", "-o", "no-such-folder/out"}, "x", "", "zkconv: cannot write no-such-folder/out: ", ""},
       {{"--bogus"}, "", "", "zkconv: unknown option --bogus (see zkconv --help)\n", ""},
       {{"-f"}, "", "", "zkconv: option -f needs a value\n", ""},
       {{"--module", "./no-such-module", "-t", "UTF-8"}, "", "", "zkconv: cannot load module ./no-such-module", ""},
@@ -366,6 +400,18 @@ TEST_F(Zkconv, OutputThroughALinkWritesItsFile) {
   EXPECT_EQ("caf&eacute; &lt;b&gt; &amp; &#x20ac;\n", readFile(outputFile));
   EXPECT_EQ(std::vector<std::string>(), leftTemporaries());
   fs::remove(link);
+
+  // A link planted where a temporary of a predictable name would be leads
+  // nowhere: the temporary is made new, under a name of its own.
+  const std::string victim = "zkconv-victim.txt";
+  writeFile(victim, "victim");
+  fs::create_symlink(victim, outputFile + ".zkconv-tmp");
+  EXPECT_EQ(0, runZkconv({"-f", "UTF-8", "-t", "UTF-8", "-o", outputFile, sample}).status);
+  EXPECT_EQ("victim", readFile(victim));
+  EXPECT_FALSE(fs::is_symlink(outputFile));
+  EXPECT_EQ(kSample, readFile(outputFile));
+  fs::remove(outputFile + ".zkconv-tmp");
+  fs::remove(victim);
 }
 
 TEST_F(Zkconv, OutputToAFifoIsWrittenDirectly) {
@@ -389,6 +435,21 @@ TEST_F(Zkconv, HelpNamesEveryOption) {
         "--dispatch", "--members", "--locale-charset", "--help", "--version", "4 MiB", "1 MiB"}) {
     EXPECT_NE(std::string::npos, run.output.find(option)) << option;
   }
+}
+
+// The module's summary report reaches the error stream after the converted
+// text, while the module is loaded; without the option nothing is reported.
+TEST_F(Zkconv, MemoryReportAfterConverting) {
+  const runS plain = runZkconv({"-f", "UTF-8", "-t", "HTML", sample});
+  EXPECT_EQ("", plain.errors);
+  const runS run = runZkconv({"-f", "UTF-8", "-t", "HTML", "--memory-report", sample});
+  EXPECT_EQ(0, run.status) << run.errors;
+  EXPECT_EQ("caf&eacute; &lt;b&gt; &amp; &#x20ac;\n", run.output);
+  const std::string title = std::string("ZKMEMTRACK Summary Report (Pid=");
+  EXPECT_EQ(0u, run.errors.find(title)) << run.errors;
+  EXPECT_NE(std::string::npos, run.errors.find(std::string(",") + ZK_TEST_MODULE_FILE + ")\n")) << run.errors;
+  EXPECT_EQ(std::string::npos, run.errors.find(title, 1)) << "one module, one report";
+  EXPECT_NE(std::string::npos, run.errors.find("\nMgr Bytes : ")) << run.errors;
 }
 
 }  // namespace
