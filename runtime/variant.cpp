@@ -8,6 +8,7 @@
 
 #include "abi/interface_ptr.h"
 #include "abi/interfaces.h"
+#include "abi/status.h"
 #include "base/str.h"
 #include "platform/c_locale_numbers.h"
 
@@ -104,50 +105,50 @@ uint32_t convertPlain(zkVariantS& v, uint32_t target) {
     case zkVarInt: {
       if (v.type == zkVarBool || v.type == zkVarDouble || v.type == zkVarString) {
         int32_t i = 0;
-        if (!toInteger(v, &i)) return 1;
+        if (!toInteger(v, &i)) return statusFailed;
         v.setInt(i);
-        return 0;
+        return statusOk;
       }
-      return 1;
+      return statusFailed;
     }
     case zkVarDouble: {
       if (v.type == zkVarInt) {
         v.setDouble(static_cast<double>(v.value.intValue));
-        return 0;
+        return statusOk;
       }
       if (v.type == zkVarString) {
         double d = 0.0;
-        if (!parseNumber(textOf(v.value.stringValue), &d)) return 1;
+        if (!parseNumber(textOf(v.value.stringValue), &d)) return statusFailed;
         v.setDouble(d);
-        return 0;
+        return statusOk;
       }
-      return 1;
+      return statusFailed;
     }
     case zkVarString: {
       char buffer[64];
       if (v.type == zkVarInt) {
         std::snprintf(buffer, sizeof buffer, "%d", static_cast<int>(v.value.intValue));
       } else if (v.type == zkVarDouble) {
-        if (!formatDouble(v.value.doubleValue, buffer)) return 1;
+        if (!formatDouble(v.value.doubleValue, buffer)) return statusFailed;
       } else {
-        return 1;
+        return statusFailed;
       }
       zkVariantS text;
-      if (text.setString(buffer) != 0) return 1;
+      if (text.setString(buffer) != statusOk) return statusFailed;
       text.copyTo(v);
       return v.type == zkVarString ? 0 : 1;
     }
     case zkVarBool: {
       if (v.type == zkVarInt || v.type == zkVarDouble || v.type == zkVarString) {
         int32_t i = 0;
-        if (!toInteger(v, &i)) return 1;
+        if (!toInteger(v, &i)) return statusFailed;
         v.setBool(static_cast<uint8_t>(static_cast<uint32_t>(i) & 0xFFu));
-        return 0;
+        return statusOk;
       }
-      return 1;
+      return statusFailed;
     }
     default:
-      return 1;
+      return statusFailed;
   }
 }
 
@@ -155,12 +156,12 @@ uint32_t convertPlain(zkVariantS& v, uint32_t target) {
 // held by `object` (tag 8). Answers 0 and fills `result`, or 1.
 uint32_t invokeDefaultMember(const zkVariantS& object, zkVariantS& result) {
   zkInterfacePtrT<zkIDispatch> dispatch;
-  if (dispatch.query(object.value.objectValue, zkIID_IDispatch) != 0) return 1;
+  if (dispatch.query(object.value.objectValue, zkIID_IDispatch) != statusOk) return statusFailed;
   zkVariantS value;
   zkIUnknown* error = nullptr;
   const uint32_t status = dispatch->Invoke(nullptr, kindMethod, 0, nullptr, &value, &error);
   if (error != nullptr) error->Release();
-  if (status != 0) return 1;
+  if (status != 0) return statusFailed;
   return value.copyTo(result);
 }
 
@@ -230,10 +231,10 @@ uint32_t zkVariantS::setString(const char* text) {
     copy = nullptr;
   }
   clear();
-  if (copy == nullptr) return 1;
+  if (copy == nullptr) return statusFailed;
   value.stringValue = copy;
   type = zkVarString;
-  return 0;
+  return statusOk;
 }
 
 void zkVariantS::setObject(zkIUnknown* object) {
@@ -253,48 +254,48 @@ void zkVariantS::setArray(variantArrayC* array) {
 }
 
 uint32_t zkVariantS::getString(const char** text) const {
-  if (type != zkVarString) return 1;
+  if (type != zkVarString) return statusFailed;
   *text = textOf(value.stringValue);
-  return 0;
+  return statusOk;
 }
 
 uint32_t zkVariantS::getObject(zkIUnknown** object) const {
-  if (type != zkVarObject) return 1;
+  if (type != zkVarObject) return statusFailed;
   value.objectValue->AddRef();
   *object = value.objectValue;
-  return 0;
+  return statusOk;
 }
 
 namespace {
 
 // copyTo for a source that sits inside `nesting` arrays.
 uint32_t copyVariant(const zkVariantS& source, zkVariantS& destination, int nesting) {
-  if (&destination == &source) return 0;
+  if (&destination == &source) return statusOk;
   switch (source.type) {
     case zkVarEmpty:
       destination.clear();
-      return 0;
+      return statusOk;
     case zkVarInt:
       destination.setInt(source.value.intValue);
-      return 0;
+      return statusOk;
     case zkVarDouble:
       destination.setDouble(source.value.doubleValue);
-      return 0;
+      return statusOk;
     case zkVarBool:
       destination.setBool(source.value.boolValue);
-      return 0;
+      return statusOk;
     case zkVarString:
       return destination.setString(textOf(source.value.stringValue));
     case zkVarObject:
       destination.setObject(source.value.objectValue);
-      return 0;
+      return statusOk;
     case zkVarArray: {
       // Built completely before the destination changes: the source may be
       // an element of the destination's own array. Nesting is bounded so
       // that a hostile caller's array cannot exhaust the stack.
       if (nesting >= variantArrayNestingLimit) {
         destination.clear();
-        return 1;
+        return statusFailed;
       }
       const variantArrayC& elements = *source.value.arrayValue;
       variantArrayC* copy = new variantArrayC;
@@ -305,13 +306,13 @@ uint32_t copyVariant(const zkVariantS& source, zkVariantS& destination, int nest
       if (!complete) {
         deleteObject(copy);
         destination.clear();
-        return 1;
+        return statusFailed;
       }
       destination.setArray(copy);
-      return 0;
+      return statusOk;
     }
     default:
-      return 0;
+      return statusOk;
   }
 }
 
@@ -332,27 +333,27 @@ void zkVariantS::moveTo(zkVariantS& destination) {
 }
 
 uint32_t zkVariantS::changeType(uint32_t target) {
-  if (type == target) return 0;
+  if (type == target) return statusOk;
   if (type == zkVarObject) {
     // Follow default members; an object that yields an object again is
     // followed again, up to the depth limit.
     zkVariantS current(*this);
     for (int depth = 0; depth < variantResolveDepthLimit; ++depth) {
       zkVariantS next;
-      if (invokeDefaultMember(current, next) != 0) return 1;
+      if (invokeDefaultMember(current, next) != statusOk) return statusFailed;
       if (next.type != zkVarObject) {
-        if (next.changeType(target) != 0) return 1;
+        if (next.changeType(target) != statusOk) return statusFailed;
         return next.copyTo(*this) == 0 ? 0 : 1;
       }
       next.copyTo(current);
     }
-    return 1;
+    return statusFailed;
   }
   return convertPlain(*this, target);
 }
 
 uint32_t zkVariantS::convertCopy(zkVariantS& destination, uint32_t target) const {
-  if (copyTo(destination) != 0) return 1;
+  if (copyTo(destination) != statusOk) return statusFailed;
   return destination.changeType(target);
 }
 
@@ -361,7 +362,7 @@ uint32_t zkResolveVariantValue(const zkVariantS& source, zkVariantS& destination
   for (int depth = 0; depth < variantResolveDepthLimit; ++depth) {
     if (current.type != zkVarObject) return current.copyTo(destination);
     zkVariantS next;
-    if (invokeDefaultMember(current, next) != 0) return 1;
+    if (invokeDefaultMember(current, next) != statusOk) return statusFailed;
     next.copyTo(current);
   }
   return current.type != zkVarObject ? current.copyTo(destination) : 1;
