@@ -9,15 +9,15 @@
 #include "abi/interface_ptr.h"
 #include "abi/interfaces.h"
 #include "abi/status.h"
+#include "abi/text_object.h"
 #include "base/str.h"
 #include "platform/c_locale_numbers.h"
 
 namespace {
 
-const char* textOf(const str* s) {
-  const char* text = s->c_str();
-  return text != nullptr ? text : "";
-}
+// Read through the string object's layout, not through str's members: a
+// host's text argument has that layout but is no str of this module.
+const char* textOf(const str* s) { return zkTextOf(s); }
 
 // Truncates toward zero; a value outside the 32-bit range (NaN and the
 // infinities included) gives -2147483648.
