@@ -22,6 +22,8 @@ struct zkIIDS {
   // True when both records name the same interface (see the file comment).
   constexpr bool equal(const zkIIDS& other) const {
     if (length > sizeof name || other.length > sizeof name) return false;
+    // Callers usually pass the very record a table holds.
+    if (this == &other) return true;
     if (length == other.length) {
       if (length != 0) return sameBytes(name, other.name, length);
       const uint32_t n = boundedLength();

@@ -53,6 +53,7 @@ TEST(InterfaceId, ComparisonRules) {
     SCOPED_TRACE(describe(a) + " vs " + describe(b));
     EXPECT_EQ(row.equal, a.equal(b));
     EXPECT_EQ(row.equal, b.equal(a)) << "comparison must be symmetric";
+    EXPECT_EQ(a.length <= sizeof a.name, a.equal(a)) << "the same record, by the same rules";
   }
   const zkIIDS symbolRef = makeId(0, "ZKSCR.SYMBOLREF");
   EXPECT_TRUE(symbolRef.equal(zkIID_ISymbolRef) && zkIID_ISymbolRef.equal(symbolRef)) << "global record";
