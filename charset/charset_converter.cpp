@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstring>
 #include <typeinfo>
+#include <utility>
 
 #include "abi/status.h"
 #include "charset/buffer_size.h"
@@ -151,6 +152,18 @@ uint32_t prxbasezkICharsetConverterC::convertText(const char* in, zkVariantS* ou
   }
   scratch.data[produced] = 0;
   return storeTextResult(scratch.data, out);
+}
+
+uint32_t prxbasezkICharsetConverterC::storeTextResult(str& text, zkVariantS* out) {
+  if (!text.hasStorage() || std::memchr(text.data(), 0, static_cast<size_t>(text.length())) != nullptr) {
+    return storeTextResult(text.c_str(), out);
+  }
+  str* const owned = new str(std::move(text));
+  if (owned == nullptr) return 1;
+  zkVariantS converted;
+  converted.adoptString(owned);
+  converted.moveTo(*out);
+  return 0;
 }
 
 uint32_t prxbasezkICharsetConverterC::storeTextResult(const char* text, zkVariantS* out) {

@@ -104,6 +104,10 @@ class prxbasezkICharsetConverterC : public proxyObjectC, public zkICharsetConver
   // Sets *out to a text value holding a copy of `text` and answers 0; when
   // the copy cannot be allocated answers 1 with *out unchanged.
   static uint32_t storeTextResult(const char* text, zkVariantS* out);
+  // The same for a text built in `text`, which is handed over without a
+  // copy when no zero byte ends it early (a text value ends at its first
+  // zero byte); `text` may be left empty.
+  static uint32_t storeTextResult(str& text, zkVariantS* out);
 
   // Hook for subclasses: the handle was replaced by a new one (Reset).
   virtual void onHandleReset() {}

@@ -23,26 +23,57 @@ inline unsigned char* writeUnit(uint16_t unit, unsigned char* out) {
 
 }  // namespace
 
-size_t encodeHtmlUnits(const unsigned char* units, size_t byteCount, bool withTags, char* out) {
-  char* const start = out;
+namespace {
+
+// The encoder's one walk over the units, writing through `sink`.
+template <class SinkT>
+void walkUnits(const unsigned char* units, size_t byteCount, bool withTags, SinkT& sink) {
   size_t i = 0;
   while (i + 1 < byteCount) {
     const uint16_t c = static_cast<uint16_t>(units[i] << 8 | units[i + 1]);
     if (c == '<' || c == '>') {
       if (withTags && i + 3 < byteCount && units[i + 2] == 0 && units[i + 3] == c) {
-        *out++ = static_cast<char>(c);
+        sink.put(static_cast<char>(c));
         i += 4;
         continue;
       }
-      out = writeEntity(c, out);
+      sink.entity(c);
     } else if (c == '"' || c == '&' || c > 127) {
-      out = writeEntity(c, out);
+      sink.entity(c);
     } else {
-      *out++ = static_cast<char>(c);
+      sink.put(static_cast<char>(c));
     }
     i += 2;
   }
-  return static_cast<size_t>(out - start);
+}
+
+struct writingSinkS {
+  char* out;
+  void put(char c) { *out++ = c; }
+  void entity(uint16_t code) { out = writeEntity(code, out); }
+};
+
+struct countingSinkS {
+  size_t count = 0;
+  void put(char) { ++count; }
+  void entity(uint16_t code) {
+    char name[8];
+    count += 2 + writeEntityName(code, name);
+  }
+};
+
+}  // namespace
+
+size_t encodeHtmlUnits(const unsigned char* units, size_t byteCount, bool withTags, char* out) {
+  writingSinkS sink{out};
+  walkUnits(units, byteCount, withTags, sink);
+  return static_cast<size_t>(sink.out - out);
+}
+
+size_t encodedHtmlLength(const unsigned char* units, size_t byteCount, bool withTags) {
+  countingSinkS sink;
+  walkUnits(units, byteCount, withTags, sink);
+  return sink.count;
 }
 
 bool decodeHtmlUnits(const char* in, size_t inLength, bool withTags, unsigned char* out, size_t* written) {

@@ -27,6 +27,10 @@ constexpr uint32_t htmlEncodedBytesPerUnitByte = 5;
 // character above U+FFFF becomes two numeric entities.
 size_t encodeHtmlUnits(const unsigned char* units, size_t byteCount, bool withTags, char* out);
 
+// The number of bytes encodeHtmlUnits writes for the same units, without
+// writing them.
+size_t encodedHtmlLength(const unsigned char* units, size_t byteCount, bool withTags);
+
 // Bytes the decoder needs for `inLength` bytes of entity text: the mark, up
 // to two units per input byte (a tag bracket doubled), and one spare unit.
 // Callers compute it with scaledBufferSize(inLength, 4, 3, ...).

@@ -68,15 +68,21 @@ uint32_t encodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_
   }
   if (!converted) return 1;
 
-  const uint64_t unitBytes = produced - start;
-  const uint64_t bound = unitBytes * htmlEncodedBytesPerUnitByte;
-  if (bound > static_cast<uint64_t>(INT_MAX - out.length())) return 1;
-  memManDataPoolC<char> text;
-  if (bound > 0 && !text.allocate(bound)) return 1;
-  const size_t length = encodeHtmlUnits(units.data + start, unitBytes, converter.withTags != 0, text.data);
+  // The text is measured first, so that it is written once, straight into
+  // storage of its exact size.
+  const unsigned char* const first = units.data + start;
+  const size_t unitBytes = produced - start;
+  const bool withTags = converter.withTags != 0;
+  const uint64_t length = encodedHtmlLength(first, unitBytes, withTags);
+  if (length == 0) return 0;
   const int before = out.length();
-  out.append(text.data, static_cast<int>(length));
-  return out.length() == before + static_cast<int>(length) ? 0 : 1;
+  if (length >= static_cast<uint64_t>(INT_MAX - before)) return 1;
+  const int total = before + static_cast<int>(length);
+  char* const text = out.buffer(total + 1);
+  if (text == nullptr) return 1;
+  encodeHtmlUnits(first, unitBytes, withTags, text + before);
+  text[total] = 0;
+  return 0;
 }
 
 uint32_t decodeHtml(prxbasezkIHtmlConverterC& converter, const char* in, uint32_t inLength, char* out,
@@ -151,7 +157,7 @@ uint32_t prxbasezkIHtmlConverterC::convertHtmlText(const char* in, zkVariantS* o
   if (htmlIsTarget != 0) {
     str text;
     if (encodeHtml(*this, in, inLength, text, close) != 0) return 1;
-    return storeTextResult(text.c_str(), out);
+    return storeTextResult(text, out);
   }
   memManDataPoolC<char> scratch;
   if (!scratch.allocate(bytes)) return 1;

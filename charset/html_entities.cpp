@@ -8,7 +8,6 @@
 // walk from the first row to the last would.
 #include "charset/html_entities.h"
 
-#include <algorithm>
 #include <cstring>
 
 const htmlEntityS htmlEntityTable[htmlEntityCount] = {
@@ -219,20 +218,35 @@ int compareName(const char* text, size_t length, const char* name) {
   return name[length] == 0 ? 0 : -1;
 }
 
+// FNV-1a over the counted text.
+uint32_t nameHash(const char* text, size_t length) {
+  uint32_t hash = 2166136261u;
+  for (size_t i = 0; i < length; ++i) {
+    hash = (hash ^ static_cast<unsigned char>(text[i])) * 16777619u;
+  }
+  return hash;
+}
+
 struct entityIndexS {
   static constexpr uint16_t codeLimit = 9675;  // above every code in the table
+  static constexpr size_t nameSlots = 512;     // a power of two, over twice the rows
   uint8_t rowByCode[codeLimit];                // first row + 1, 0 = none
-  uint8_t rowsByName[htmlEntityCount];         // row numbers sorted by name
+  uint8_t rowByName[nameSlots];                // open addressing by nameHash: first row + 1, 0 = empty
 
-  entityIndexS() : rowByCode(), rowsByName() {
+  entityIndexS() : rowByCode(), rowByName() {
     static_assert(htmlEntityCount < 255, "row numbers + 1 fit one byte");
+    static_assert(htmlEntityCount < nameSlots, "the name slots never fill");
     for (size_t row = htmlEntityCount; row-- > 0;) {
       rowByCode[htmlEntityTable[row].code] = static_cast<uint8_t>(row + 1);
-      rowsByName[row] = static_cast<uint8_t>(row);
     }
-    std::stable_sort(rowsByName, rowsByName + htmlEntityCount, [](uint8_t a, uint8_t b) {
-      return std::strcmp(htmlEntityTable[a].name, htmlEntityTable[b].name) < 0;
-    });
+    // Rows go in in table order, so a name held by several rows finds the
+    // first.
+    for (size_t row = 0; row < htmlEntityCount; ++row) {
+      const char* name = htmlEntityTable[row].name;
+      if (rowForName(name, std::strlen(name)) == nullptr) {
+        rowByName[emptySlotFor(name, std::strlen(name))] = static_cast<uint8_t>(row + 1);
+      }
+    }
   }
 
   const htmlEntityS* rowForCode(uint16_t code) const {
@@ -241,12 +255,19 @@ struct entityIndexS {
   }
 
   const htmlEntityS* rowForName(const char* name, size_t length) const {
-    const uint8_t* first = std::lower_bound(rowsByName, rowsByName + htmlEntityCount, 0, [&](uint8_t row, int) {
-      return compareName(name, length, htmlEntityTable[row].name) > 0;
-    });
-    if (first == rowsByName + htmlEntityCount) return nullptr;
-    const htmlEntityS& row = htmlEntityTable[*first];
-    return compareName(name, length, row.name) == 0 ? &row : nullptr;
+    for (size_t slot = nameHash(name, length) & (nameSlots - 1); rowByName[slot] != 0;
+         slot = (slot + 1) & (nameSlots - 1)) {
+      const htmlEntityS& row = htmlEntityTable[rowByName[slot] - 1];
+      if (compareName(name, length, row.name) == 0) return &row;
+    }
+    return nullptr;
+  }
+
+ private:
+  size_t emptySlotFor(const char* name, size_t length) const {
+    size_t slot = nameHash(name, length) & (nameSlots - 1);
+    while (rowByName[slot] != 0) slot = (slot + 1) & (nameSlots - 1);
+    return slot;
   }
 };
 
@@ -341,6 +362,8 @@ htmlEntityNameS entityNameForCode(uint16_t code) {
 
 uint16_t entityCodeForName(const char* name, size_t length) {
   if (name == nullptr) return 0;
+  // No table or fixed name starts with '#': such a name can only be a number.
+  if (length != 0 && name[0] == '#') return numericCodeForName(name, length);
   const htmlEntityS* row = entityIndex().rowForName(name, length);
   if (row != nullptr) return row->code;
   const uint16_t fixed = fixedCodeForName(name, length);

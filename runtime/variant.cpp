@@ -253,6 +253,13 @@ void zkVariantS::setArray(variantArrayC* array) {
   type = zkVarArray;
 }
 
+void zkVariantS::adoptString(str* text) {
+  clear();
+  if (text == nullptr) return;
+  value.stringValue = text;
+  type = zkVarString;
+}
+
 uint32_t zkVariantS::getString(const char** text) const {
   if (type != zkVarString) return statusFailed;
   *text = textOf(value.stringValue);

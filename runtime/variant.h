@@ -78,6 +78,9 @@ struct zkVariantS {
   void setObject(zkIUnknown* object);
   // Takes ownership of `array` without copying (null leaves it empty).
   void setArray(variantArrayC* array);
+  // Takes ownership of `text`, a str made with new, without copying (null
+  // leaves the variant empty).
+  void adoptString(str* text);
 
   // Tag 4: *text = the string's text ("" when it has no storage), answers 0.
   // Other tags: answers 1, *text untouched.
