@@ -48,6 +48,22 @@ TEST(EntityCodeForName, FixedNamesNumbersAndFailures) {
   EXPECT_EQ(0, entityCodeForName(nullptr));
 }
 
+// Every name of the table gives the code of the first row holding it, and
+// its prefix does not.
+TEST(EntityCodeForName, EveryTableName) {
+  for (size_t row = 0; row < htmlEntityCount; ++row) {
+    const std::string name = htmlEntityTable[row].name;
+    SCOPED_TRACE(name);
+    uint16_t first = 0;
+    for (size_t other = 0; other < htmlEntityCount && first == 0; ++other) {
+      if (name == htmlEntityTable[other].name) first = htmlEntityTable[other].code;
+    }
+    EXPECT_EQ(first, entityCodeForName(name.data(), name.size()));
+    EXPECT_NE(first, entityCodeForName(name.data(), name.size() - 1)) << "a prefix";
+    EXPECT_NE('#', name[0]) << "a name starting with '#' would be read as a number";
+  }
+}
+
 TEST(HtmlCodec, WorstCasesFitTheirBounds) {
   const unsigned char thetasym[] = {0x03, 0xD1};  // the longest entity text
   std::vector<char> encoded(sizeof thetasym * htmlEncodedBytesPerUnitByte);
@@ -67,7 +83,8 @@ TEST(HtmlConverter, ConvertString) {
       {"ISO-8859-1", "HTML", "a < b & c \"it's\" <<b>>", "a &lt; b &amp; c &quot;it's&quot; &lt;&lt;b&gt;&gt;"},
       {"UTF-8", "HTML", "\xC3\xA9\xC2\xA0\xE2\x82\xAC\xE2\x88\xA7\xE2\x8A\xA5\xCE\xB1\xC5\x92",
        "&eacute;&nbsp;&#x20ac;&and;&perp;&alpha;&#x0152;"},
-      {"UTF-8", "HTML", "\xF0\x9F\x98\x80", "&#xd83d;&#xde00;"},      // surrogates: two entities
+      {"UTF-8", "HTML", "\xF0\x9F\x98\x80", "&#xd83d;&#xde00;"},  // surrogates: two entities
+      {"UTF-7", "HTML", "a+AAA-b", "a"},                          // U+0000 encodes as a zero byte, which ends the text
       {"UTF-8", "HTMLWITHTAGS", "<<b>>bold<</b>> a<b <<< <\xC4\xBC",  // unit 013C is no '<'
        "<b>bold</b> a&lt;b <&lt; &lt;&#x013c;"},
       // Tags stay single, bytes are Latin-1 characters, bare digits are
