@@ -58,10 +58,13 @@ for t in $targets; do
       status=1
       continue
     fi
-    corpus_args=("$corpus" "$seeds")
-  else
-    corpus_args=("$corpus" "$seeds")
+    # A corpus of its own, started afresh, so that the smoke run depends on
+    # the committed seeds alone.
+    corpus=$build/fuzz-smoke-corpus/$t
+    rm -rf "$corpus"
+    mkdir -p "$corpus"
   fi
+  corpus_args=("$corpus" "$seeds")
   "$program" -max_total_time="$seconds" -max_len=4096 -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$crashes/" "${dict[@]}" "${corpus_args[@]}" >"$log" 2>&1
   rc=$?
