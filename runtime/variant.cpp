@@ -8,15 +8,16 @@
 
 #include "abi/interface_ptr.h"
 #include "abi/interfaces.h"
+#include "abi/text_object.h"
 #include "base/str.h"
 #include "platform/c_locale_numbers.h"
 
 namespace {
 
-const char* textOf(const str* s) {
-  const char* text = s->c_str();
-  return text != nullptr ? text : "";
-}
+// A text value may be a string object of another binary with the same
+// layout (a host's argument), so its characters are read through the
+// record, never through a member call on str.
+const char* textOf(const str* s) { return zkTextOf(s); }
 
 // Truncates toward zero; a value outside the 32-bit range (NaN and the
 // infinities included) gives -2147483648.
