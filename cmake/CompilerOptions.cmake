@@ -14,7 +14,10 @@ add_compile_options(
 #   destructor and are destroyed through their deleting-destructor slot; a
 #   delete-expression on one of them does not build.
 add_library(zk_warnings INTERFACE)
+# Clang (the fuzz tree) does not know GCC's gnu_printf format archetype, with
+# which our printf-style declarations are checked by GCC and mingw-w64.
 target_compile_options(zk_warnings INTERFACE -Wall -Wextra -Wshadow -Werror=delete-non-virtual-dtor
+                                             $<$<CXX_COMPILER_ID:Clang>:-Wno-ignored-attributes>
                                              $<$<BOOL:${ZK_WERROR}>:-Werror>)
 
 add_library(zk_platform_libs INTERFACE)
@@ -37,4 +40,11 @@ endif()
 if(ZK_SANITIZE_THREAD)
   add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
   add_link_options(-fsanitize=thread)
+endif()
+if(ZK_FUZZ)
+  # Every library is instrumented for coverage; only the fuzz programs link
+  # libFuzzer's driver (fuzz/CMakeLists.txt).
+  add_compile_options(-fsanitize=address,undefined,fuzzer-no-link -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
 endif()

@@ -97,7 +97,7 @@ target_compile_definitions(zk_libiconv PRIVATE ICONV_CONST=const ENABLE_EXTRA=1)
 # the sanitizer tree turns off its shift-base check for this one file only,
 # leaving every other check on; its sources are not ours to edit.
 set(ZK_ICONV_OPTIONS -fwrapv -fno-strict-overflow)
-if(ZK_SANITIZE)
+if(ZK_SANITIZE OR ZK_FUZZ)
   list(APPEND ZK_ICONV_OPTIONS -fno-sanitize=shift-base)
 endif()
 set_source_files_properties(${ZK_ICONV_PACKAGE}/deps/libiconv/lib/iconv.c

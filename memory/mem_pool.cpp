@@ -7,6 +7,7 @@
 #include "memory/mem_track.h"
 #include "memory/mem_track_output.h"
 #include "memory/mem_track_switches.h"
+#include "memory/pool_poison.h"
 #include "platform/intrusive_list.h"
 
 namespace {
@@ -86,12 +87,21 @@ memPageS* memPoolC::createPage(std::uint64_t classSize) {
   page->freeHead = below;
   page->used = 0;
   page->magic = memPageMagic;
+  // Every slot is free: only the headers stay readable, and the bytes after
+  // the last slot are never handed out.
+  for (std::uint64_t slot = 0; slot < page->capacity; ++slot) {
+    poolPoison(reinterpret_cast<unsigned char*>(blockAt(page, slot)) + blockHeaderSize,
+               static_cast<std::size_t>(stride - blockHeaderSize));
+  }
+  poolPoison(page->blockArea + page->capacity * stride,
+             static_cast<std::size_t>(memPageAreaSize - page->capacity * stride));
   ++pageCount;
   if (pageCount > peakPageCount) peakPageCount = pageCount;
   return page;
 }
 
 void memPoolC::releasePage(memPageS* page) {
+  poolUnpoison(page->blockArea, memPageAreaSize);
   runtimeHeapFree(page);
   --pageCount;
 }
@@ -127,7 +137,10 @@ void* memPoolC::allocate(std::uint64_t size) {
   block->owner = addressOf(page);
   block->sizeOrLink = size;
   unsigned char* user = reinterpret_cast<unsigned char*>(block) + blockHeaderSize;
-  if (size != rounded) user[size] = memBlockGuardByte;
+  // The requested bytes become live; the guard byte and the slack after
+  // them stay poisoned.
+  poolUnpoison(user, static_cast<std::size_t>(size));
+  if (size != rounded) poolWriteByte(user + size, memBlockGuardByte);
   ++outstanding;
   if (++page->used >= page->capacity) {
     // The page is the head of its class list: it moves to the front of the
@@ -158,6 +171,8 @@ void memPoolC::deallocate(void* userPointer) {
   }
 
   memPageS* page = reinterpret_cast<memPageS*>(static_cast<std::uintptr_t>(owner));
+  poolPoison(reinterpret_cast<unsigned char*>(block) + blockHeaderSize,
+             static_cast<std::size_t>(page->stride - blockHeaderSize));
   block->sizeOrLink = addressOf(page->freeHead);
   page->freeHead = block;
   memPageS*& classHead = sizeClassTable[page->classSize >> 3];

@@ -19,6 +19,9 @@
 // Freeing a freed block is reported (double-free text) and changes nothing.
 // Pointers that this heap did not hand out must not be freed here.
 //
+// Under AddressSanitizer the free slots, the guard byte and the slack after
+// each block are poisoned (memory/pool_poison.h).
+//
 // Thread safety: every operation holds the pool lock (re-entrant) for its
 // whole run. The state fields are public so that the tracker can read them
 // while it holds the same lock.
@@ -82,8 +85,10 @@ class memPoolC {
   // initialised and serves allocations made before its turn in static
   // construction. fixedBlockHeaderSize 0: the header size comes from the
   // tracking switches on first need; otherwise (tests) it is used as given
-  // and must be 16 or 144.
-  constexpr explicit memPoolC(lockC* poolLockToUse, std::uint64_t fixedBlockHeaderSize = 0)
+  // and must be 16 or 144. passThrough: poolsDisabled starts set, so every
+  // block is an OS block of its own from the runtime heap (for sanitizers
+  // that must see each block; the reports leave the flag as they found it).
+  constexpr explicit memPoolC(lockC* poolLockToUse, std::uint64_t fixedBlockHeaderSize = 0, bool passThrough = false)
       : poolLock(poolLockToUse),
         blockHeaderSize(fixedBlockHeaderSize),
         sizeClassTable{},
@@ -93,7 +98,7 @@ class memPoolC {
         peakPageCount(0),
         osBytes(0),
         peakOsBytes(0),
-        poolsDisabled(0),
+        poolsDisabled(passThrough ? 1 : 0),
         shuttingDown(0),
         runtimeAllocate(nullptr),
         runtimeFree(nullptr) {}

@@ -1,5 +1,6 @@
 // memPoolC::validate: the debug validity walk over pages, slots and counters.
 #include "memory/mem_pool.h"
+#include "memory/pool_poison.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ void validatePage(const memPageS* page, std::uint64_t headerSize, bool inFullLis
     const std::uint64_t size = block->sizeOrLink;
     if (((size + 7) & ~std::uint64_t{7}) != page->classSize) {
       faults.add("in-use block size does not round to the page's class size");
-    } else if (size != page->classSize && slotStart[headerSize + size] != memBlockGuardByte) {
+    } else if (size != page->classSize && poolReadByte(slotStart + headerSize + size) != memBlockGuardByte) {
       faults.add("guard byte after an in-use block was overwritten");
     }
   }

@@ -6,6 +6,7 @@
 
 #include "memory/mem_block_iterator.h"
 #include "memory/mem_track_text.h"
+#include "memory/pool_poison.h"
 #include "platform/memory_probe.h"
 
 namespace {
@@ -59,7 +60,7 @@ bool blockIsValid(const memPoolC& pool, const memBlockHeaderS* block, const memP
   const unsigned char* guard = memBlockUserPointer(pool, block) + header.sizeOrLink;
   unsigned char value = 0;
   if (ownPage) {
-    value = *guard;
+    value = poolReadByte(guard);
   } else if (!memorySafeRead(guard, &value, 1)) {
     return false;
   }

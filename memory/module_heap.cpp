@@ -6,7 +6,9 @@
 //   enter, also after its destruction;
 // - memPoolC has a constexpr constructor and is constant-initialised, a valid
 //   empty heap before any code runs; its destructor leaves it usable,
-//   returning emptied pages at once.
+//   returning emptied pages at once. Built with ZK_POOL_PASSTHROUGH, it
+//   starts with its pools disabled: every block comes from the runtime
+//   heap on its own.
 #include "memory/module_heap.h"
 
 #include "memory/mem_track_stats.h"
@@ -14,10 +16,16 @@
 
 namespace {
 
+#if defined(ZK_POOL_PASSTHROUGH)
+constexpr bool modulePoolPassThrough = true;
+#else
+constexpr bool modulePoolPassThrough = false;
+#endif
+
 lockC poolLock ZK_STATIC_ORDER(staticOrderPoolLock);
 memStatTableS snapshotTable ZK_STATIC_ORDER(staticOrderTrackerTables);
 memStatTableS currentTable ZK_STATIC_ORDER(staticOrderTrackerTables);
-memPoolC pool ZK_STATIC_ORDER(staticOrderPool)(&poolLock);
+memPoolC pool ZK_STATIC_ORDER(staticOrderPool)(&poolLock, 0, modulePoolPassThrough);
 lockC allocationLock ZK_STATIC_ORDER(staticOrderAllocationLock);
 perThreadValueT<memManSystemC*, poolNodeAllocatorS> currentManagers ZK_STATIC_ORDER(staticOrderCurrentManagers);
 

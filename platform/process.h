@@ -15,6 +15,13 @@
 //   moments: Windows the creation FILETIME of GetProcessTimes (100 ns since
 //   1601); POSIX the start time the kernel keeps (/proc/self/stat, field 22,
 //   clock ticks since boot). 0 when it cannot be read.
+// - processResidentBytes(): the calling process's resident memory now, in
+//   bytes: Windows the WorkingSetSize of GetProcessMemoryInfo; POSIX the
+//   second field of /proc/self/statm times the page size. 0 when it cannot
+//   be read.
+// - processOpenHandleCount(): the calling process's open handles now:
+//   Windows GetProcessHandleCount; POSIX the entries of /proc/self/fd (the
+//   one the count itself opens left out). 0 when it cannot be read.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +29,8 @@
 std::uint32_t processCurrentId();
 bool processIsRunning(std::uint32_t processId);
 std::uint64_t processCreationTime();
+std::uint64_t processResidentBytes();
+std::uint64_t processOpenHandleCount();
 
 class processC {
  public:

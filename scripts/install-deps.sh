@@ -4,7 +4,7 @@
 set -eu
 
 packages="cmake ninja-build g++ make binutils googletest libgtest-dev libbenchmark-dev
-g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 locales clang-format clang-tidy"
+g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 locales clang-format clang-tidy clang-14 libclang-rt-14-dev"
 # npm fetches GNU libiconv; a machine may have it from another source than
 # Debian's package (its nodejs bundles it), and then Debian's would clash.
 if ! command -v npm >/dev/null 2>&1; then

@@ -2,8 +2,9 @@
 # Builds and runs every test: Linux, Linux with AddressSanitizer and
 # UndefinedBehaviorSanitizer, and Windows x64 (mingw-w64) under Wine, every
 # tree with warnings as errors; the concurrency tests (ctest label
-# "concurrency") again in a Linux tree with ThreadSanitizer; then the
-# formatter and linter checks.
+# "concurrency") again in a Linux tree with ThreadSanitizer; the fuzz
+# targets over their seeds and a few seconds each (scripts/fuzz.sh); then
+# the formatter and linter checks.
 # Exits non-zero if anything fails to build or any test fails.
 set -uo pipefail
 
@@ -91,6 +92,22 @@ run_config sanitize -DCMAKE_BUILD_TYPE=Debug -DZK_SANITIZE=ON -DZK_WERROR=ON
 run_config windows -DCMAKE_BUILD_TYPE=Debug -DZK_WERROR=ON \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
 label=concurrency run_config tsan -DCMAKE_BUILD_TYPE=Debug -DZK_SANITIZE_THREAD=ON -DZK_WERROR=ON
+
+# The fuzz tree (clang, libFuzzer): every target over its committed seeds,
+# then a few seconds of fuzzing; a target that fails fails the run.
+echo "== fuzz: build, seeds and a short run"
+ZK_JOBS=$jobs "$root/scripts/fuzz.sh" --smoke "${ZK_FUZZ_SMOKE_SECONDS:-8}" 2>&1 | tee "$build/fuzz-smoke.log"
+fuzz_ok=$(grep -c '^fuzz [a-z_]*: [0-9?]* executions' "$build/fuzz-smoke.log")
+fuzz_bad=$(grep -c '^fuzz [a-z_]*: .*FAILED' "$build/fuzz-smoke.log")
+if [ "$fuzz_ok" -eq 0 ] || [ "$fuzz_bad" -ne 0 ]; then
+  summary+="fuzz: $fuzz_ok targets passed, $fuzz_bad FAILED"$'\n'
+  [ "$fuzz_bad" -ne 0 ] || fuzz_bad=1
+  status=1
+else
+  summary+="fuzz: $fuzz_ok targets passed their seeds and a short run"$'\n'
+fi
+passed=$((passed + fuzz_ok))
+failed=$((failed + fuzz_bad))
 
 echo "== lint"
 if LINT_BUILD_DIR="$build/linux" "$root/scripts/lint.sh"; then

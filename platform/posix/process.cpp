@@ -1,6 +1,7 @@
 // Process queries for POSIX.
 #include "platform/process.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
@@ -41,4 +42,33 @@ std::uint64_t processCreationTime() {
     if (at == nullptr) return 0;
   }
   return std::strtoull(at + 1, nullptr, 10);
+}
+
+std::uint64_t processResidentBytes() {
+  char text[256];
+  const int file = open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
+  if (file < 0) return 0;
+  ssize_t got;
+  do {
+    got = read(file, text, sizeof text - 1);
+  } while (got < 0 && errno == EINTR);
+  close(file);
+  if (got <= 0) return 0;
+  text[got] = '\0';
+  // "size resident shared ...", in pages.
+  char* at = std::strchr(text, ' ');
+  if (at == nullptr) return 0;
+  const long pageSize = sysconf(_SC_PAGESIZE);
+  return std::strtoull(at + 1, nullptr, 10) * static_cast<std::uint64_t>(pageSize > 0 ? pageSize : 0);
+}
+
+std::uint64_t processOpenHandleCount() {
+  DIR* directory = opendir("/proc/self/fd");
+  if (directory == nullptr) return 0;
+  std::uint64_t count = 0;
+  while (const dirent* entry = readdir(directory)) {
+    if (entry->d_name[0] != '.') ++count;
+  }
+  closedir(directory);
+  return count > 0 ? count - 1 : 0;  // the directory's own descriptor
 }

@@ -1,5 +1,7 @@
 // memPoolC on private instances: layouts, size classes, page lists, counters,
-// guard bytes, double free, reallocation and runtime-heap failures.
+// guard bytes, double free, reallocation and runtime-heap failures. Guard
+// bytes are read and written through pool_poison.h: under AddressSanitizer
+// they are poisoned.
 #include "memory/mem_pool.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "memory/mem_track_output.h"
+#include "memory/pool_poison.h"
 
 namespace {
 
@@ -51,14 +54,14 @@ TEST(MemPoolLayout, StrideCapacityAndGuardBytePerClassAndHeader) {
     EXPECT_EQ(reinterpret_cast<unsigned char*>(pool.headerOf(p)) + row.headerSize, static_cast<unsigned char*>(p));
     EXPECT_EQ(0u, reinterpret_cast<std::uintptr_t>(p) % 8);
     EXPECT_EQ(row.request, pool.blockSize(p));
-    const unsigned char after = static_cast<unsigned char*>(p)[row.request];
+    const unsigned char after = poolReadByte(static_cast<unsigned char*>(p) + row.request);
     EXPECT_EQ(row.request % 8 != 0, after == memBlockGuardByte) << "byte after the block: 0x" << std::hex << +after;
     if (after == memBlockGuardByte) {
       const char* fault = nullptr;
-      static_cast<unsigned char*>(p)[row.request] = 0;
+      poolWriteByte(static_cast<unsigned char*>(p) + row.request, 0);
       EXPECT_EQ(1u, pool.validate(&fault));
       EXPECT_STREQ("guard byte after an in-use block was overwritten", fault);
-      static_cast<unsigned char*>(p)[row.request] = memBlockGuardByte;
+      poolWriteByte(static_cast<unsigned char*>(p) + row.request, memBlockGuardByte);
     }
     pool.deallocate(p);
   }
@@ -147,7 +150,7 @@ TEST_F(MemPool, ReallocationMovesAndFailuresAnswerNull) {
   EXPECT_EQ(2041u, pool.osBytes);
   p = pool.reallocate(grown, 4);
   EXPECT_EQ(0, std::memcmp(p, "1234", 4));
-  EXPECT_EQ(memBlockGuardByte, static_cast<unsigned char*>(p)[4]);
+  EXPECT_EQ(memBlockGuardByte, poolReadByte(static_cast<unsigned char*>(p) + 4));
   EXPECT_EQ(0u, pool.osBytes);
   EXPECT_EQ(2041u, pool.peakOsBytes);
   const std::uint64_t pages = pool.pageCount;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "memory/mem_block_iterator.h"
+#include "memory/pool_poison.h"
 #include "platform/module_file.h"
 #include "platform/process.h"
 
@@ -214,11 +215,14 @@ TEST_P(MemTracker, MemoryCheckReportsCorruptedBlocksAndPages) {
                         : row.at == static_cast<char*>(twenty) + 20 ? header(twenty)
                                                                     : header(ten);
     const std::string expected = row.line[0] != '\0' ? row.line : "Invalid Block " + pointerText(block) + "\n";
+    // Guard bytes are poisoned under AddressSanitizer: copied byte by byte
+    // through the pool's own access.
+    unsigned char* at = static_cast<unsigned char*>(row.at);
     unsigned char saved[8];
-    std::memcpy(saved, row.at, row.size);
-    std::memcpy(row.at, row.value, row.size);
+    for (std::size_t i = 0; i < row.size; ++i) saved[i] = poolReadByte(at + i);
+    for (std::size_t i = 0; i < row.size; ++i) poolWriteByte(at + i, static_cast<const unsigned char*>(row.value)[i]);
     const std::string report = check();
-    std::memcpy(row.at, saved, row.size);
+    for (std::size_t i = 0; i < row.size; ++i) poolWriteByte(at + i, saved[i]);
     EXPECT_EQ(clean.substr(0, title("Memory Check").size()) + expected,
               report.substr(0, title("Memory Check").size() + expected.size()))
         << report;

@@ -107,11 +107,13 @@ class testDispatchC : public proxyObjectC {
     for (int i = 0; i < 10000; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   // Reads its last argument in place, replaces every argument, then answers
-  // the text read.
+  // the text read. Replacing a copied argument frees its text, so the answer
+  // is taken from a copy made before.
   static void echo(testDispatchC& self, argsT& args, resultT& result) {
     self.echoedText = args.argAt(static_cast<int>(args.count) - 1).getString();
+    const std::string text = self.echoedText;
     for (uint32_t i = 0; i < args.count; ++i) args.setArg(i, proxyAutoTypeCastC(I(9)));
-    result.setString(self.echoedText);
+    result.setString(text.c_str());
   }
   static void getValue(testDispatchC& self, argsT&, resultT& result) {
     ++self.valueReads;
