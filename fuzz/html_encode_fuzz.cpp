@@ -97,8 +97,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzzExpectNumber("module heap blocks after a refused encoding", blocksBefore, fuzzOutstandingBlocks());
     return 0;
   }
-  fuzzExpect("libiconv's UTF-16 starts with the mark FE FF", utf16.size() >= 2 && utf16.compare(0, 2, "\xFE\xFF") == 0);
-  const std::string units = utf16.substr(2);
+  // libiconv writes the mark with the first character: input without one
+  // (nothing, or only marks of a source that reads them) gives no bytes.
+  fuzzExpect("libiconv's UTF-16 is empty or starts with the mark FE FF",
+             utf16.empty() || (utf16.size() >= 2 && utf16.compare(0, 2, "\xFE\xFF") == 0));
+  const std::string units = utf16.empty() ? std::string() : utf16.substr(2);
   fuzzExpectBytes("ConvertBuffer against the model on libiconv's units", modelEncode(units, withTags), text);
   checkUnitRoundTrip(units, withTags);
 

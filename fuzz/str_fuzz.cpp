@@ -20,6 +20,7 @@ namespace {
 
 constexpr int operationsMost = 96;
 constexpr std::size_t textMost = 40;
+constexpr std::size_t longestText = 1 << 14;
 
 std::uint64_t outstandingBlocks() {
   lockGuardC guard(modulePool().lock());
@@ -221,6 +222,9 @@ void step(fuzzReaderC& reader, str& s, std::string& model, const str& other, con
       break;
     }
     case 13: {
+      // Appending the other str to itself over and over would double the
+      // text each time: growth stops at a bound.
+      if (model.size() + otherModel.size() > longestText) break;
       s += other;
       model += otherModel;
       break;

@@ -82,13 +82,15 @@ TEST(ModuleCycles, ResidentSetAndDescriptorsStayFlat) {
                               " KiB; handles " + std::to_string(handlesBefore) + " -> " + std::to_string(handlesAfter);
   RecordProperty("cycle_figures", figures);
   std::printf("%s\n", figures.c_str());
-  ASSERT_NE(0u, residentBefore) << "the resident set cannot be read";
-  ASSERT_NE(0u, handlesBefore) << "the open handles cannot be counted";
 #if defined(ZK_TEST_GROWTH_REPORT_ONLY)
+  // Wine answers no handle count (0); a sanitizer's quarantine keeps freed
+  // memory resident.
   if (residentGrowth > static_cast<std::int64_t>(residentGrowthBound) || handlesAfter != handlesBefore) {
     std::printf("not flat (reported, not asserted in this tree): %s\n", figures.c_str());
   }
 #else
+  ASSERT_NE(0u, residentBefore) << "the resident set cannot be read";
+  ASSERT_NE(0u, handlesBefore) << "the open descriptors cannot be counted";
   EXPECT_GE(static_cast<std::int64_t>(residentGrowthBound), residentGrowth) << figures;
   EXPECT_EQ(handlesBefore, handlesAfter) << figures;
 #endif

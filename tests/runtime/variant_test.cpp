@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "abi/mem_man_object.h"
 #include "runtime/auto_type_cast.h"
 #include "runtime/proxy_exceptions.h"
 #include "runtime_fakes.h"
@@ -61,6 +62,61 @@ TEST(VariantArray, ResizeAndDeepCopy) {
 
 // Arrays nested up to the limit copy; one level more fails and leaves the
 // destination empty, however deep the source goes.
+// A text value made by another binary: a string object of the same layout
+// with tables of its own, which the module must read through the record and
+// never call into (the fake fails loudly if it is called).
+class foreignTextC {
+ public:
+  explicit foreignTextC(const char* text) : characters(text) {
+    buffer.data = &characters[0];
+    buffer.size = characters.size() + 1;
+  }
+  zkVariantS* lend(zkVariantS& v) {
+    v.value.stringValue = reinterpret_cast<str*>(this);
+    v.type = zkVarString;
+    return &v;
+  }
+  static void takeBack(zkVariantS& v) {
+    v.type = zkVarEmpty;
+    v.value.bits = 0;
+  }
+
+ private:
+  class objectC : public zkIMemManObject {
+   public:
+    memManSystemC* getMemManager(bool) override {
+      ADD_FAILURE() << "the module called the foreign text's table";
+      return nullptr;
+    }
+    void* deletingDestructor(uint32_t) override {
+      ADD_FAILURE() << "the module destroyed a foreign text";
+      return this;
+    }
+  };
+  struct bufferS final : objectC {
+    char* data = nullptr;
+    uint64_t size = 0;
+  };
+  objectC head;
+  bufferS buffer;
+  std::string characters;
+};
+
+TEST(Variant, ForeignTextIsReadThroughItsRecord) {
+  foreignTextC foreign("42");
+  zkVariantS v, number, copy;
+  const char* text = nullptr;
+  ASSERT_EQ(0u, foreign.lend(v)->getString(&text));
+  EXPECT_STREQ("42", text);
+  ASSERT_EQ(0u, v.convertCopy(number, zkVarInt));
+  EXPECT_EQ(42, number.value.intValue);
+  ASSERT_EQ(0u, v.copyTo(copy));
+  ASSERT_EQ(0u, copy.getString(&text));
+  EXPECT_STREQ("42", text);
+  EXPECT_NE(v.value.stringValue, copy.value.stringValue) << "the copy is a str of the module's";
+  foreignTextC::takeBack(v);
+}
+
 // A move hands the payload over as it is: the same string, the same single
 // reference; the destination's old payload is released, the source left
 // empty, and a move onto itself changes nothing.
