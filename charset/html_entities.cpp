@@ -218,6 +218,24 @@ int compareName(const char* text, size_t length, const char* name) {
   return name[length] == 0 ? 0 : -1;
 }
 
+// "#x" and four hexadecimal digits.
+constexpr size_t numericNameLength = 6;
+
+const char* fixedNameForCode(uint16_t code) {
+  switch (code) {
+    case 62:
+      return "gt";
+    case 60:
+      return "lt";
+    case 38:
+      return "amp";
+    case 34:
+      return "quot";
+    default:
+      return nullptr;
+  }
+}
+
 // FNV-1a over the counted text.
 uint32_t nameHash(const char* text, size_t length) {
   uint32_t hash = 2166136261u;
@@ -232,12 +250,22 @@ struct entityIndexS {
   static constexpr size_t nameSlots = 512;     // a power of two, over twice the rows
   uint8_t rowByCode[codeLimit];                // first row + 1, 0 = none
   uint8_t rowByName[nameSlots];                // open addressing by nameHash: first row + 1, 0 = empty
+  uint8_t nameLengthByRow[htmlEntityCount];    // strlen of each row's name
+  uint8_t nameLengthByCode[0x10000];           // what writeEntityName writes for each code
 
-  entityIndexS() : rowByCode(), rowByName() {
+  entityIndexS() : rowByCode(), rowByName(), nameLengthByRow(), nameLengthByCode() {
     static_assert(htmlEntityCount < 255, "row numbers + 1 fit one byte");
     static_assert(htmlEntityCount < nameSlots, "the name slots never fill");
     for (size_t row = htmlEntityCount; row-- > 0;) {
       rowByCode[htmlEntityTable[row].code] = static_cast<uint8_t>(row + 1);
+      nameLengthByRow[row] = static_cast<uint8_t>(std::strlen(htmlEntityTable[row].name));
+    }
+    for (uint32_t code = 0; code <= 0xFFFF; ++code) {
+      const char* fixed = fixedNameForCode(static_cast<uint16_t>(code));
+      const htmlEntityS* row = rowForCode(static_cast<uint16_t>(code));
+      nameLengthByCode[code] = static_cast<uint8_t>(fixed != nullptr ? std::strlen(fixed)
+                                                    : row != nullptr ? nameLength(row)
+                                                                     : numericNameLength);
     }
     // Rows go in in table order, so a name held by several rows finds the
     // first.
@@ -253,6 +281,8 @@ struct entityIndexS {
     if (code >= codeLimit || rowByCode[code] == 0) return nullptr;
     return &htmlEntityTable[rowByCode[code] - 1];
   }
+
+  size_t nameLength(const htmlEntityS* row) const { return nameLengthByRow[row - htmlEntityTable]; }
 
   const htmlEntityS* rowForName(const char* name, size_t length) const {
     for (size_t slot = nameHash(name, length) & (nameSlots - 1); rowByName[slot] != 0;
@@ -274,21 +304,6 @@ struct entityIndexS {
 const entityIndexS& entityIndex() {
   static const entityIndexS index;
   return index;
-}
-
-const char* fixedNameForCode(uint16_t code) {
-  switch (code) {
-    case 62:
-      return "gt";
-    case 60:
-      return "lt";
-    case 38:
-      return "amp";
-    case 34:
-      return "quot";
-    default:
-      return nullptr;
-  }
 }
 
 uint16_t fixedCodeForName(const char* name, size_t length) {
@@ -334,12 +349,18 @@ uint16_t numericCodeForName(const char* name, size_t length) {
 
 size_t writeEntityName(uint16_t code, char* out) {
   const char* name = fixedNameForCode(code);
-  if (name == nullptr) {
-    const htmlEntityS* row = entityIndex().rowForCode(code);
-    if (row != nullptr) name = row->name;
+  size_t length = 0;
+  if (name != nullptr) {
+    length = std::strlen(name);
+  } else {
+    const entityIndexS& index = entityIndex();
+    const htmlEntityS* row = index.rowForCode(code);
+    if (row != nullptr) {
+      name = row->name;
+      length = index.nameLength(row);
+    }
   }
   if (name != nullptr) {
-    const size_t length = std::strlen(name);
     // The name is one piece of the output text, not a terminated string.
     std::memcpy(out, name, length);  // NOLINT(bugprone-not-null-terminated-result)
     return length;
@@ -351,8 +372,10 @@ size_t writeEntityName(uint16_t code, char* out) {
   out[3] = hexDigits[(code >> 8) & 15];
   out[4] = hexDigits[(code >> 4) & 15];
   out[5] = hexDigits[code & 15];
-  return 6;
+  return numericNameLength;
 }
+
+const uint8_t* entityNameLengths() { return entityIndex().nameLengthByCode; }
 
 htmlEntityNameS entityNameForCode(uint16_t code) {
   htmlEntityNameS name{};

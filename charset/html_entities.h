@@ -37,6 +37,10 @@ htmlEntityNameS entityNameForCode(uint16_t code);
 // length (2 to 8). `out` must hold 8 bytes.
 size_t writeEntityName(uint16_t code, char* out);
 
+// The lengths writeEntityName answers, indexed by code unit (65,536 of
+// them), without writing any name.
+const uint8_t* entityNameLengths();
+
 // The code unit that the entity name `name` (`length` bytes, which may
 // include any byte value) stands for, or 0 for none:
 //   1. the code of the first table row whose name equals `name` exactly;

@@ -64,6 +64,19 @@ TEST(EntityCodeForName, EveryTableName) {
   }
 }
 
+// The measured length of every code unit's name is the length written.
+TEST(EntityNameLength, EveryCodeUnit) {
+  const uint8_t* lengths = entityNameLengths();
+  for (uint32_t code = 0; code <= 0xFFFF; ++code) {
+    char name[8];
+    const size_t written = writeEntityName(static_cast<uint16_t>(code), name);
+    if (written != lengths[code]) {
+      ADD_FAILURE() << "code " << code << ": writes " << written << ", measures " << int{lengths[code]};
+      return;
+    }
+  }
+}
+
 TEST(HtmlCodec, WorstCasesFitTheirBounds) {
   const unsigned char thetasym[] = {0x03, 0xD1};  // the longest entity text
   std::vector<char> encoded(sizeof thetasym * htmlEncodedBytesPerUnitByte);
