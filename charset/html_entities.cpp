@@ -250,21 +250,19 @@ struct entityIndexS {
   static constexpr size_t nameSlots = 512;     // a power of two, over twice the rows
   uint8_t rowByCode[codeLimit];                // first row + 1, 0 = none
   uint8_t rowByName[nameSlots];                // open addressing by nameHash: first row + 1, 0 = empty
-  uint8_t nameLengthByRow[htmlEntityCount];    // strlen of each row's name
   uint8_t nameLengthByCode[0x10000];           // what writeEntityName writes for each code
 
-  entityIndexS() : rowByCode(), rowByName(), nameLengthByRow(), nameLengthByCode() {
+  entityIndexS() : rowByCode(), rowByName(), nameLengthByCode() {
     static_assert(htmlEntityCount < 255, "row numbers + 1 fit one byte");
     static_assert(htmlEntityCount < nameSlots, "the name slots never fill");
     for (size_t row = htmlEntityCount; row-- > 0;) {
       rowByCode[htmlEntityTable[row].code] = static_cast<uint8_t>(row + 1);
-      nameLengthByRow[row] = static_cast<uint8_t>(std::strlen(htmlEntityTable[row].name));
     }
     for (uint32_t code = 0; code <= 0xFFFF; ++code) {
       const char* fixed = fixedNameForCode(static_cast<uint16_t>(code));
       const htmlEntityS* row = rowForCode(static_cast<uint16_t>(code));
       nameLengthByCode[code] = static_cast<uint8_t>(fixed != nullptr ? std::strlen(fixed)
-                                                    : row != nullptr ? nameLength(row)
+                                                    : row != nullptr ? std::strlen(row->name)
                                                                      : numericNameLength);
     }
     // Rows go in in table order, so a name held by several rows finds the
@@ -281,8 +279,6 @@ struct entityIndexS {
     if (code >= codeLimit || rowByCode[code] == 0) return nullptr;
     return &htmlEntityTable[rowByCode[code] - 1];
   }
-
-  size_t nameLength(const htmlEntityS* row) const { return nameLengthByRow[row - htmlEntityTable]; }
 
   const htmlEntityS* rowForName(const char* name, size_t length) const {
     for (size_t slot = nameHash(name, length) & (nameSlots - 1); rowByName[slot] != 0;
@@ -348,19 +344,14 @@ uint16_t numericCodeForName(const char* name, size_t length) {
 }  // namespace
 
 size_t writeEntityName(uint16_t code, char* out) {
+  const entityIndexS& index = entityIndex();
   const char* name = fixedNameForCode(code);
-  size_t length = 0;
-  if (name != nullptr) {
-    length = std::strlen(name);
-  } else {
-    const entityIndexS& index = entityIndex();
+  if (name == nullptr) {
     const htmlEntityS* row = index.rowForCode(code);
-    if (row != nullptr) {
-      name = row->name;
-      length = index.nameLength(row);
-    }
+    if (row != nullptr) name = row->name;
   }
   if (name != nullptr) {
+    const size_t length = index.nameLengthByCode[code];
     // The name is one piece of the output text, not a terminated string.
     std::memcpy(out, name, length);  // NOLINT(bugprone-not-null-terminated-result)
     return length;
